@@ -6,5 +6,6 @@
 // Temporary: the query itself is not wired in yet.
 void RunSequence() {
   puts("qmrecinfo: options accepted; the recording query is not available in this build");
+  fflush(stdout);
   exit(4);
 }
