@@ -13,11 +13,11 @@
 class QMLinux : public QM::Server {
  public:
   // Capacity of the address array, in wide characters (terminator included).
-  static const size_t kAddressChars = 4096;
+  static constexpr size_t kAddressChars = 4096;
   // Largest reply an exchange accepts, in bytes (256 MiB).
-  static const size_t kMaxReplyBytes = 256u * 1024u * 1024u;
+  static constexpr size_t kMaxReplyBytes = 256u * 1024u * 1024u;
   // Step by which the reply buffer grows, in bytes.
-  static const size_t kReplyStep = 1024;
+  static constexpr size_t kReplyStep = 1024;
 
   // The QM::Server part gets user, password, clicks and cookie only (its own
   // address stays empty, its port 4011); this object keeps `address` (cut
