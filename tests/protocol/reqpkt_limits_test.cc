@@ -72,6 +72,28 @@ TEST(ReqPktLimits, EnvelopeBeyondItsWideBufferIsRefused) {
   ExpectRefusedBuild([&](unsigned int* c) { return pkt.GetServerStatus(c); });
 }
 
+TEST(ReqPktLimits, EnvelopeFillingAllButTheTerminatorIsComposedWhole) {
+  QM::ReqPkt pkt;
+  const size_t base = std::wcslen(pkt.CreateCommand(1));
+  const std::wstring tail = L"</SOAP-ENV:Envelope>\r\n";
+
+  // Exactly 8191 characters and the terminator: composed completely (the
+  // 8-bit text limit still refuses to frame it).
+  pkt.SetUser(std::wstring(QM::ReqPkt::kEnvelopeChars - 1 - base, L'u').c_str());
+  std::wstring full = pkt.CreateCommand(1);
+  EXPECT_EQ(full.size(), QM::ReqPkt::kEnvelopeChars - 1);
+  EXPECT_EQ(full.substr(full.size() - tail.size()), tail);
+  EXPECT_EQ(pkt.EnsureCharset(), 0u);
+
+  // One character more: the last line no longer fits and is not written.
+  pkt.SetUser(std::wstring(QM::ReqPkt::kEnvelopeChars - base, L'u').c_str());
+  full = pkt.CreateCommand(1);
+  EXPECT_LT(full.size(), QM::ReqPkt::kEnvelopeChars);
+  EXPECT_NE(full.substr(full.size() - tail.size()), tail);
+  EXPECT_EQ(pkt.EnsureCharset(), 0u);
+  EXPECT_EQ(FrameLength(pkt.Frame()), 0u);
+}
+
 TEST(ReqPktLimits, RefusalDoesNotStickToTheNextRequest) {
   QM::ReqPkt pkt;
   unsigned int count = 0;

@@ -149,19 +149,4 @@ TEST_F(Ticks, XmlTextReadsFixedPositionsAndIgnoresZone) {
   ExpectNoTz();
 }
 
-TEST_F(Ticks, LocalTimeAfterConversionUsesDefaultZoneNotGmt) {
-  ToTicks({2012, 5, 10, 0, 0, 0, 0});
-  ExpectNoTz();
-  // The C library was told about the removal: a later TZ change still takes
-  // effect for local-time conversions.
-  setenv("TZ", "AST4", 1);
-  tzset();
-  struct tm broken = {};
-  broken.tm_year = 70;
-  broken.tm_mday = 1;
-  EXPECT_EQ(mktime(&broken), 4 * 3600);
-  unsetenv("TZ");
-  tzset();
-}
-
 }  // namespace
