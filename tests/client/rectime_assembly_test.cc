@@ -2,6 +2,7 @@
 // pruning, the motion merge, and the look-up helpers and split it uses.
 #include <cstdlib>
 #include <ctime>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,9 @@ struct MergeCase {
   std::vector<Span> motions;
   std::vector<Row> want;
 };
+
+// Failure messages name the case instead of dumping its bytes.
+void PrintTo(const MergeCase& c, std::ostream* os) { *os << c.name; }
 
 class MergeTest : public AssemblyTest,
                   public ::testing::WithParamInterface<MergeCase> {};
