@@ -145,17 +145,6 @@ TEST_F(ShmTest, ExclusiveCreateOnFreeKeyCreatesAndAttaches) {
   EXPECT_EQ(Stat(id).shm_perm.mode & 0777, 0666u);
 }
 
-TEST_F(ShmTest, PrivateKeyCreatesAFreshSegmentEachTime) {
-  int id1 = -1, id2 = -1;
-  void* a1 = kUntouched;
-  void* a2 = kUntouched;
-  ASSERT_EQ(Shm_Create(IPC_PRIVATE, 64, &id1, &a1), 0);
-  Track(id1, a1);
-  ASSERT_EQ(Shm_Create(IPC_PRIVATE, 64, &id2, &a2), 0);
-  Track(id2, a2);
-  EXPECT_NE(id1, id2);
-}
-
 TEST_F(ShmTest, MissingOutParametersReturnMinusOneAndCreateNothing) {
   for (const NamedShmFn& f : kFinders) {
     SCOPED_TRACE(f.name);
