@@ -23,7 +23,7 @@ fi
 
 # Inside the private namespaces from here on.
 ip link set lo up
-bin=build/demo
+bin=${QM_DEMO_BUILD:-build/demo}
 work=$(mktemp -d)
 trap 'kill "$sim" 2>/dev/null || true; wait "$sim" 2>/dev/null || true; rm -rf "$work"' EXIT
 
