@@ -26,16 +26,25 @@ bool CredentialsPassed(TiXmlHandle document);
 
 namespace QM {
 
+// Deepest element nesting a reply may have. TinyXML recurses once per level
+// while parsing and freeing; deeper replies are refused before parsing.
+const unsigned int kMaxReplyNesting = 1000;
+
 // Owns the parsed document of one reply. The reply text is the reply up to
 // its first zero byte (or its whole length): it is copied into a zero-filled
-// buffer of length + 1 bytes, parsed by TinyXML with the encoding detected
-// from the text (a UTF-8 byte-order mark or a declaration), and the buffer is
-// released again. The reply bytes are only read during construction.
+// buffer of length + 1 bytes (plus three more zero bytes, because TinyXML
+// reading UTF-8 may step up to three bytes past the terminator when the text
+// ends inside a multi-byte character), parsed by TinyXML with the encoding
+// detected from the text (a UTF-8 byte-order mark or a declaration), and the
+// buffer is released again. Before parsing, a conservative scan refuses texts
+// whose elements might nest deeper than kMaxReplyNesting. The reply bytes are
+// only read during construction.
 class ReplyDocument {
  public:
   // `reply` may be null only when `length` is 0. A null reply, an empty text,
-  // text that is not well-formed XML or a buffer that cannot be allocated
-  // make Error() true.
+  // text that is not well-formed XML, nesting beyond kMaxReplyNesting (or
+  // markup too ambiguous to measure it, such as '<' or '>' inside a quoted
+  // value) or a buffer that cannot be allocated make Error() true.
   ReplyDocument(const void* reply, unsigned int length);
 
   ReplyDocument(const ReplyDocument&) = delete;

@@ -109,6 +109,65 @@ TEST(ReplyDocumentTest, ByteOrderMarkAndDeclarationAreAccepted) {
   }
 }
 
+std::string Repeat(const std::string& piece, size_t times) {
+  std::string out;
+  out.reserve(piece.size() * times);
+  for (size_t i = 0; i < times; ++i) out += piece;
+  return out;
+}
+
+TEST(ReplyNestingTest, DeepNestingIsRefusedInsteadOfExhaustingTheStack) {
+  const size_t limit = QM::kMaxReplyNesting;
+  // At the limit the document parses; one level more is refused.
+  EXPECT_FALSE(Open(Bytes(Repeat("<a>", limit) + Repeat("</a>", limit)))
+                   ->Error());
+  EXPECT_TRUE(
+      Open(Bytes(Repeat("<a>", limit + 1) + Repeat("</a>", limit + 1)))
+          ->Error());
+  // A hostile reply of a few hundred kilobytes: TinyXML alone would overflow
+  // the stack on it.
+  EXPECT_TRUE(Open(Bytes(Repeat("<a>", 200000)))->Error());
+}
+
+TEST(ReplyNestingTest, MarkupThatHidesEndTagsDoesNotLowerTheCount) {
+  // Each piece opens one element for TinyXML while showing the scan end tags
+  // (in a quoted value, a comment-like declaration, or after a byte that
+  // starts a UTF-8 character and swallows the '<').
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string texts[] = {
+      Repeat("<a b=\"</a></a>\">", 200000),
+      Repeat("<a><?xml x\"y version=\"></a></a>\"?>", 100000),
+      bom + Repeat("<a>\xC3</a>", 200000),
+      bom + Repeat("<a b='\xC3'></a>'>", 100000),
+      Repeat("<a b=x<c>", 100000),
+  };
+  for (const std::string& text : texts) {
+    EXPECT_TRUE(Open(Bytes(text))->Error()) << text.substr(0, 40);
+  }
+}
+
+TEST(ReplyNestingTest, ManyRowsAndSkippedMarkupAreNotNesting) {
+  // Width is not depth: thousands of rows with comments, character data and
+  // '<' inside them still parse.
+  const std::string rows = Repeat(
+      "<Table a=\"x y\"><A>1</A><!-- <b><b> --><![CDATA[<c><c>]]><B/></Table>",
+      5000);
+  std::unique_ptr<ReplyDocument> document = Open(Bytes(DataSet(rows)));
+  ASSERT_FALSE(document->Error());
+  EXPECT_EQ(5000u, CountRows(*document));
+}
+
+TEST(ReplyDocumentTest, TextEndingInsideMultiByteCharacterIsAnError) {
+  // TinyXML steps over the whole character; the zero bytes after the text
+  // keep it from reading past the buffer.
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string texts[] = {bom + "<a>x\xF0", bom + "<a>\xE0",
+                               bom + "<a b=\"\xF0"};
+  for (const std::string& text : texts) {
+    EXPECT_TRUE(Open(Bytes(text))->Error());
+  }
+}
+
 TEST(CredentialsPassedTest, FailsOnlyForLoginErrorString) {
   struct Case {
     const char* text;
