@@ -37,10 +37,6 @@ const size_t kNumberChars = 32;
 
 }  // namespace
 
-// Definitions of the capacities, for code that binds them by reference.
-const size_t ReqPkt::kEnvelopeChars;
-const size_t ReqPkt::kTextBytes;
-
 int check_endian() {
   const unsigned int one = 1;
   unsigned char first = 0;

@@ -35,10 +35,10 @@ unsigned int swap32(unsigned int value);
 class ReqPkt {
  public:
   // Capacity of the envelope buffer, in wide characters (terminator included).
-  static const size_t kEnvelopeChars = 8192;
+  static constexpr size_t kEnvelopeChars = 8192;
   // Most bytes the 8-bit conversion may write (the text area has one more
   // byte for the terminator).
-  static const size_t kTextBytes = 4100;
+  static constexpr size_t kTextBytes = 4100;
 
   ReqPkt();
   // Copies user, password and connection cookie from the server; clicks 0.
@@ -135,6 +135,12 @@ class ReqPkt {
   char* GetCamerasMetadata(unsigned int server_id, unsigned int* count);
 
  private:
+  // Refuses the request being built: stores send count 0 through `count`
+  // and returns the frame start (an empty frame).
+  char* Refuse(CLIENT_TYPE type, unsigned int* count);
+  // Builds a server query (command 50014) from a text that swprintf formatted
+  // into `query`; `formatted` < 0 (it did not fit) refuses the request.
+  char* BuildQuery(int formatted, const wchar_t* query, unsigned int* count);
   // Appends text to the envelope; on overflow marks the envelope as
   // overflowed and writes nothing past the buffer.
   void Append(const wchar_t* text);

@@ -94,6 +94,23 @@ char* Build(ReqPkt& pkt, unsigned int code, CLIENT_TYPE type, const Params& p,
 
 }  // namespace
 
+char* ReqPkt::Refuse(CLIENT_TYPE type, unsigned int* count) {
+  ClearAllParameters();
+  SetClientType(type);
+  FillCommonHeader();
+  envelope_overflow_ = true;  // EnsureCharset frames nothing
+  StoreCount(count, EnsureCharset());
+  return Frame();
+}
+
+char* ReqPkt::BuildQuery(int formatted, const wchar_t* query,
+                         unsigned int* count) {
+  if (formatted < 0) return Refuse(CLIENT_TYPE_QUERY, count);
+  Params p;
+  p.str1 = query;
+  return Build(*this, kCmdQuery, CLIENT_TYPE_QUERY, p, count);
+}
+
 char* ReqPkt::GetDateTimeTracker(unsigned int camera_id,
                                  const std::wstring& date,
                                  unsigned int* count) {
@@ -144,13 +161,8 @@ char* ReqPkt::GetCameraStream(const CameraMap& cameras, unsigned int* count) {
     ++items;
   }
 
+  if (!list_fits) return Refuse(CLIENT_TYPE_DEFAULT, count);
   FillCommonHeader();
-  if (!list_fits) {
-    // Refuse: EnsureCharset frames nothing for an overflowed envelope.
-    envelope_overflow_ = true;
-    StoreCount(count, EnsureCharset());
-    return Frame();
-  }
   SetCommand(kCmdCameraStream);
 
   Append(L"<a1:DataRequestHeader id=\"ref-4\" xmlns:a1=\"");
@@ -197,18 +209,7 @@ char* ReqPkt::GetVideoFiles(const std::wstring& first_file,
   const int n = std::swprintf(query, kLongQueryChars, kQueryVideoFiles,
                               first_file.c_str(), first_file.c_str(),
                               last_file.c_str());
-  if (n < 0) {
-    // The query does not fit its buffer: frame nothing.
-    ClearAllParameters();
-    SetClientType(CLIENT_TYPE_QUERY);
-    FillCommonHeader();
-    envelope_overflow_ = true;
-    StoreCount(count, EnsureCharset());
-    return Frame();
-  }
-  Params p;
-  p.str1 = query;
-  return Build(*this, kCmdQuery, CLIENT_TYPE_QUERY, p, count);
+  return BuildQuery(n, query, count);
 }
 
 char* ReqPkt::GetVideoSpan(unsigned int server_id, unsigned int camera_id,
@@ -309,18 +310,7 @@ char* ReqPkt::GetCameraVideoFiles(unsigned int camera_id, unsigned int* count,
   const int id = static_cast<int>(camera_id);
   const int n = std::swprintf(query, kShortQueryChars, kQueryCameraVideoFiles,
                               id, first_file.c_str(), id, last_file.c_str());
-  if (n < 0) {
-    // The query does not fit its buffer: frame nothing.
-    ClearAllParameters();
-    SetClientType(CLIENT_TYPE_QUERY);
-    FillCommonHeader();
-    envelope_overflow_ = true;
-    StoreCount(count, EnsureCharset());
-    return Frame();
-  }
-  Params p;
-  p.str1 = query;
-  return Build(*this, kCmdQuery, CLIENT_TYPE_QUERY, p, count);
+  return BuildQuery(n, query, count);
 }
 
 char* ReqPkt::GetServerMetadataEx(unsigned int server_id,
@@ -328,18 +318,7 @@ char* ReqPkt::GetServerMetadataEx(unsigned int server_id,
   wchar_t query[kShortQueryChars];
   const int n = std::swprintf(query, kShortQueryChars, kQueryServer,
                               static_cast<int>(server_id));
-  if (n < 0) {
-    // The query does not fit its buffer: frame nothing.
-    ClearAllParameters();
-    SetClientType(CLIENT_TYPE_QUERY);
-    FillCommonHeader();
-    envelope_overflow_ = true;
-    StoreCount(count, EnsureCharset());
-    return Frame();
-  }
-  Params p;
-  p.str1 = query;
-  return Build(*this, kCmdQuery, CLIENT_TYPE_QUERY, p, count);
+  return BuildQuery(n, query, count);
 }
 
 char* ReqPkt::GetMediaFileAVStreaming(const std::wstring& file_name,
@@ -380,18 +359,7 @@ char* ReqPkt::GetCamerasMetadata(unsigned int server_id, unsigned int* count) {
   wchar_t query[kShortQueryChars];
   const int n = std::swprintf(query, kShortQueryChars, kQueryCameras,
                               static_cast<int>(server_id));
-  if (n < 0) {
-    // The query does not fit its buffer: frame nothing.
-    ClearAllParameters();
-    SetClientType(CLIENT_TYPE_QUERY);
-    FillCommonHeader();
-    envelope_overflow_ = true;
-    StoreCount(count, EnsureCharset());
-    return Frame();
-  }
-  Params p;
-  p.str1 = query;
-  return Build(*this, kCmdQuery, CLIENT_TYPE_QUERY, p, count);
+  return BuildQuery(n, query, count);
 }
 
 }  // namespace QM
