@@ -13,28 +13,11 @@ const unsigned short kDefaultPort = 4011;
 
 }  // namespace
 
-Server::Server()
-    : clicks_(0),
-      cameras_(),
-      cookie_(0),
-      live_port_(0),
-      server_id_(0),
-      port_(kDefaultPort),
-      pkt_() {
-  SetAll(nullptr, kDefaultPort, nullptr, nullptr, 0);
-}
+Server::Server() : Server(nullptr, kDefaultPort, nullptr, nullptr, 0, 0) {}
 
 Server::Server(const wchar_t* user, const wchar_t* password,
                unsigned long long clicks, unsigned int cookie)
-    : clicks_(clicks),
-      cameras_(),
-      cookie_(0),
-      live_port_(0),
-      server_id_(0),
-      port_(kDefaultPort),
-      pkt_() {
-  SetAll(nullptr, 0, user, password, cookie);
-}
+    : Server(nullptr, 0, user, password, clicks, cookie) {}
 
 Server::Server(const wchar_t* address, unsigned short port,
                const wchar_t* user, const wchar_t* password,
