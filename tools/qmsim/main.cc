@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
       ->capture_default_str();
   // No default shown: the password never appears in any output.
   app.add_option("--password", options.credentials.password,
-                 "Password requests must carry (default: admin)");
+                 "Password requests must carry (default: see scenarios/README.md)");
   app.add_option("--record", options.record_dir,
                  "Save each raw request as DIR/request-<n>.bin")
       ->check(CLI::ExistingDirectory);
