@@ -46,7 +46,8 @@ int32_t IntAt(const std::string& bytes, size_t offset) {
 class E2eDeviceManagerSegment : public E2eTest {
  protected:
   // Starts qmsim expecting `user` / `password`, runs the query of `dvrid`
-  // and returns the run; the requests are left in requests_.
+  // and returns the run; the requests are left in requests_, qmsim's output
+  // in log_.
   qmtest::RunResult RunAgainstSim(const std::string& dvrid,
                                   const std::string& user,
                                   const std::string& password) {
@@ -61,12 +62,13 @@ class E2eDeviceManagerSegment : public E2eTest {
     const qmtest::RunResult run = RunQmrecinfo(dir_, query);
     sim.Stop();
     requests_ = sim.Requests();
+    log_ = sim.Log();
     EXPECT_FALSE(run.timed_out);
-    EXPECT_TRUE(run.status == 0 || run.status == 1) << sim.Log();
     return run;
   }
 
   std::vector<std::string> requests_;
+  std::string log_;  // what qmsim printed
 };
 
 // The credentials in the requests are those of the DVR id asked for, and
@@ -74,7 +76,7 @@ class E2eDeviceManagerSegment : public E2eTest {
 TEST_F(E2eDeviceManagerSegment, EmptyRecordOfTheDvrIdSendsEmptyCredentials) {
   ASSERT_TRUE(StoreCredentials(1, "operator", "demo-pass"));
   const qmtest::RunResult run = RunAgainstSim("2", "", "");
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.status, 0) << log_;
   EXPECT_EQ(qmtest::ReadWholeFile(dir_.File("result.txt")),
             ListFile(2, {Row(1, 0, "08:00:12", "08:59:40")}));
   ASSERT_EQ(requests_.size(), 3u);
@@ -89,7 +91,7 @@ TEST_F(E2eDeviceManagerSegment, MissingSegmentIsCreatedAndInitialised) {
   ASSERT_EQ(size, 0u) << "the namespace already has a segment";
 
   const qmtest::RunResult run = RunAgainstSim("1", "", "");
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.status, 0) << log_;
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(requests_.size(), 3u);
 
@@ -131,7 +133,7 @@ TEST_F(E2eDeviceManagerSegment, TooSmallSegmentGivesErrorCode2WithoutRequest) {
   shmdt(addr);
 
   const qmtest::RunResult run = RunAgainstSim("1", "operator", "demo-pass");
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.status, 1) << log_;
   EXPECT_EQ(run.out, "qmrecinfo: error: Could not get instance of ikorindmif\n");
   EXPECT_EQ(qmtest::ReadWholeFile(dir_.File("result.txt")), ErrorFile(1, 2));
   EXPECT_TRUE(requests_.empty());
@@ -162,7 +164,7 @@ TEST_F(E2eDeviceManagerSegment, FilledSegmentIsUsedAndLeftUnchanged) {
   ASSERT_EQ(size, dmlayout::kSegmentSize);
 
   const qmtest::RunResult run = RunAgainstSim("5", "operator", "demo-pass");
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.status, 0) << log_;
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(qmtest::ReadWholeFile(dir_.File("result.txt")),
             ListFile(5, {Row(1, 0, "08:00:12", "08:59:40")}));
@@ -182,6 +184,39 @@ TEST_F(E2eDeviceManagerSegment, FilledSegmentIsUsedAndLeftUnchanged) {
   EXPECT_EQ(dm->GetPassWordbyDvrId(64), "twenty-characters-yy");
   EXPECT_EQ(dm->GetUIDbyDvrId(64), -7);
   Singleton<IKorinDMIf>::DeleteInstance();
+}
+
+// The last record of the segment, with user name and password filling their
+// fields to the last character before the terminator.
+TEST_F(E2eDeviceManagerSegment, LastRecordWithTwentyCharacterCredentials) {
+  const std::string user = "user-name-of-20-char";
+  const std::string password = "password-of-20-chars";
+  ASSERT_EQ(user.size(), dmlayout::kTextMaxLen);
+  ASSERT_EQ(password.size(), dmlayout::kTextMaxLen);
+  const qmtest::RunResult set = RunQmdevmgr(
+      dir_, {"--dvrid", "64", "--user", user, "--password", password});
+  ASSERT_EQ(set.status, 0) << set.out;
+
+  const qmtest::RunResult run = RunAgainstSim("64", user, password);
+  EXPECT_EQ(run.status, 0) << log_;
+  EXPECT_EQ(qmtest::ReadWholeFile(dir_.File("result.txt")),
+            ListFile(64, {Row(1, 0, "08:00:12", "08:59:40")}));
+  ASSERT_EQ(requests_.size(), 3u);
+  EXPECT_NE(requests_[0].find("<UID id=\"ref-3\">" + user + "</UID><PWD>" +
+                              password + "</PWD>\r\n"),
+            std::string::npos);
+}
+
+// Credentials that the "C" locale cannot widen are never sent altered: the
+// run refuses the query (code 4) before anything reaches the server.
+TEST_F(E2eDeviceManagerSegment, NonAsciiPasswordIsNotSentAltered) {
+  const std::string password = "p\xE9ss";
+  ASSERT_TRUE(StoreCredentials(1, "operator", password));
+  const qmtest::RunResult run = RunAgainstSim("1", "operator", password);
+  EXPECT_EQ(run.status, 4) << log_;
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(qmtest::ReadWholeFile(dir_.File("result.txt")), ErrorFile(1, 4));
+  EXPECT_TRUE(requests_.empty());
 }
 
 }  // namespace

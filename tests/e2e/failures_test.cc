@@ -69,6 +69,13 @@ const FaultCase kFaults[] = {
     {"LoginErrorToMotionRequestLosesOnlyTheMotions",
      {"--fault", "login-refused", "--fault-command", "716"}, kWithoutMotion, 0,
      3},
+    // A files reply without rows still lets the motions be asked for.
+    {"LoginErrorToFilesRequestGivesEmptyListAfterThreeRequests",
+     {"--fault", "login-refused", "--fault-command", "715"}, kEmptyList, 0, 3},
+    // There is no timeout: a slow answer is waited for.
+    {"SlowTrackerAnswerIsWaitedFor",
+     {"--fault", "stall", "--stall-ms", "300", "--fault-command", "324"},
+     kWithMotion, 0, 3},
     // A "Login Error" text instead of the tracker fails the query.
     {"LoginErrorToTrackerFailsAfterOneRequest",
      {"--fault", "login-refused", "--fault-command", "324"}, kQueryFailed, 4, 1},

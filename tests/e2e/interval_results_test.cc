@@ -134,5 +134,31 @@ TEST_F(E2eResultFile, ListFormLinesLiterally) {
             "2,12,0,2013-05-07T10:00:05-04:00,2013-05-07T10:29:30-04:00\n");
 }
 
+// The bundled sample day: six files of the day plus one on each neighbouring
+// day, motion in four files and one in a gap. Files that touch each other
+// within a few seconds make one interval whose inner edges stay put; an
+// interval with motion shows only its motions.
+TEST_F(E2eResultFile, BundledSampleDay) {
+  ASSERT_TRUE(StoreCredentials(1, "operator", "demo-pass"));
+  SimOptions options;
+  options.scenario =
+      qmtest::ReadWholeFile(QM_SOURCE_DIR "/scenarios/sample_day.xml");
+  ASSERT_FALSE(options.scenario.empty());
+  SimServer sim(dir_.path(), options);
+  ASSERT_TRUE(sim.Listening()) << sim.Log();
+  const qmtest::RunResult run = RunQmrecinfo(dir_, Query());
+  sim.Stop();
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(qmtest::ReadWholeFile(dir_.File("result.txt")),
+            ListFile(1, {Row(1, 1, "02:15:30", "02:16:10"),
+                         Row(2, 1, "08:10:00", "08:20:00"),
+                         Row(3, 0, "10:00:05", "10:29:30"),
+                         Row(4, 1, "14:02:10", "14:05:45"),
+                         Row(5, 1, "16:30:00", "16:31:15"),
+                         Row(6, 1, "20:00:00", "20:12:30")}))
+      << sim.Log();
+}
+
 }  // namespace
 }  // namespace e2e
