@@ -59,12 +59,12 @@ TEST(ResultFileList, RowsWithOwnIdxTextsCutAt128UnconvertibleAsQuestionMark) {
   ResetOptionValues();
   m_filepath = dir.File("r.txt");
   m_dvrid = 12;
-  const std::string kHead = "DVRID=12\nERRORCODE=0\nLISTCOUNT=", kCols = "IDX,CAMID,RECTYPE,START,END\n";
-  const std::wstring kT1 = L"2021-03-04T00:00:00", kT2 = L"2021-03-04T01:30:00";
+  const std::string kHead = "DVRID=12\nERRORCODE=0\nLISTCOUNT=";
+  const std::string kCols = "IDX,CAMID,RECTYPE,START,END\n", kT = "2021-03-04T00:00:00";
   const struct { QM::RecTimeVector rows; std::string file; } kCases[] = {
       {{}, kHead + "0\n" + kCols},
-      {{Row(7, 0, kT1, kT2), Row(2, 1, kT2, kT1)}, kHead + "2\n" + kCols +
-       "7,4,0,2021-03-04T00:00:00,2021-03-04T01:30:00\n2,4,1,2021-03-04T01:30:00,2021-03-04T00:00:00\n"},
+      {{Row(7, 0, L"2021-03-04T00:00:00", L"b"), Row(2, 1, L"c", L"2021-03-04T00:00:00")},
+       kHead + "2\n" + kCols + "7,4,0," + kT + ",b\n2,4,1,c," + kT + "\n"},
       {{Row(1, 0, std::wstring(129, L'S'), std::wstring(128, L'E')), QM::RecTimePtr(),
         Row(3, 1, L"12\u20AC:\u00E9x", std::wstring(1, static_cast<wchar_t>(0xDC80)))},
        kHead + "3\n" + kCols + "1,4,0," + std::string(128, 'S') + "," + std::string(128, 'E') +

@@ -1,188 +1,63 @@
-// Shared-memory helpers on private keys derived from the process id; every
-// segment a test makes is removed by the fixture.
+// Shared-memory helpers. Every test case runs in its own IPC namespace (see
+// CMakeLists.txt), so all keys start free and nothing outlives the case.
 #include "devmgr/sharedmem.h"
 
 #include <gtest/gtest.h>
-#include <sys/ipc.h>
 #include <sys/shm.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <functional>
-#include <string>
-#include <vector>
+#include <utility>
 
 namespace {
 
-// Sentinel that a failed call must leave in the attach-address out-param.
-void* const kUntouched = reinterpret_cast<void*>(0x1);
+void* const kUntouched = reinterpret_cast<void*>(0x1);  // what a failure must leave
+constexpr int kFails = -2;                               // any non-zero result
+using ShmFn = int (*)(key_t, size_t, int*, void**);
 
-class ShmTest : public ::testing::Test {
- protected:
-  // A key of this process only: each test case runs in its own process.
-  key_t Key(int n) const {
-    return static_cast<key_t>(0x5D000000 + ((getpid() & 0xFFFFF) << 3) + n);
-  }
+int Attaches(key_t key) {
+  shmid_ds d{};
+  return shmctl(shmget(key, 0, 0), IPC_STAT, &d) == 0 ? static_cast<int>(d.shm_nattch) : 0;
+}
 
-  // Makes a segment directly, filled with `fill`, and remembers it for
-  // removal. Returns its identifier.
-  int MakeSegment(key_t key, size_t size, unsigned char fill) {
-    int id = shmget(key, size, IPC_CREAT | IPC_EXCL | 0600);
-    EXPECT_NE(id, -1) << std::strerror(errno);
-    if (id == -1) return -1;
-    ids_.push_back(id);
-    void* p = shmat(id, nullptr, 0);
-    EXPECT_NE(p, reinterpret_cast<void*>(-1));
-    std::memset(p, fill, size);
+// Steps run in order: key 1 starts free, key 2 holds 8192 bytes of 0xA5,
+// key 3 only 1000 bytes.
+TEST(Shm, FindCreateAndSizeCheckAttachOnlyOnSuccess) {
+  for (const auto& [key, size] : {std::pair<key_t, size_t>{2, 8192}, {3, 1000}}) {
+    void* p = shmat(shmget(key, size, IPC_CREAT | 0600), nullptr, 0);
+    ASSERT_NE(p, reinterpret_cast<void*>(-1)) << std::strerror(errno);
+    std::memset(p, 0xA5, size);
     shmdt(p);
-    return id;
   }
-
-  void Track(int id, void* addr) {
-    if (id != -1) ids_.push_back(id);
-    if (addr != nullptr && addr != kUntouched) addrs_.push_back(addr);
-  }
-
-  static shmid_ds Stat(int id) {
-    shmid_ds desc{};
-    EXPECT_EQ(shmctl(id, IPC_STAT, &desc), 0);
-    return desc;
-  }
-
-  void TearDown() override {
-    for (void* a : addrs_) shmdt(a);
-    for (int id : ids_) shmctl(id, IPC_RMID, nullptr);
-  }
-
- private:
-  std::vector<int> ids_;
-  std::vector<void*> addrs_;
-};
-
-using ShmFn = std::function<int(key_t, size_t, int*, void**)>;
-
-struct NamedShmFn {
-  const char* name;
-  ShmFn fn;
-};
-
-const NamedShmFn kFinders[] = {
-    {"Shm_Create", Shm_Create},
-    {"Shm_Link", Shm_Link},
-    {"Shm_CreateExclusive", Shm_CreateExclusive},
-};
-
-TEST_F(ShmTest, LinkOnMissingKeyFailsWithEnoentAndCreateThenMakesIt) {
-  int id = 0;
-  void* addr = kUntouched;
-  EXPECT_EQ(Shm_Link(Key(0), 4096, &id, &addr), ENOENT);
-  EXPECT_EQ(id, -1);
-  EXPECT_EQ(addr, kUntouched);
-
-  ASSERT_EQ(Shm_Create(Key(0), 4096, &id, &addr), 0);
-  Track(id, addr);
-  ASSERT_NE(addr, kUntouched);
-  shmid_ds desc = Stat(id);
-  EXPECT_GE(desc.shm_segsz, 4096u);
-  EXPECT_EQ(desc.shm_perm.mode & 0777, 0666u);
-  EXPECT_EQ(desc.shm_nattch, 1u);
-  static_cast<unsigned char*>(addr)[4095] = 7;  // writable to its end
-}
-
-TEST_F(ShmTest, FindersAttachExistingSegmentOfEnoughSizeWithoutChangingIt) {
-  const int made = MakeSegment(Key(1), 8192, 0xA5);
-  for (const NamedShmFn& f : {kFinders[0], kFinders[1]}) {
-    SCOPED_TRACE(f.name);
+  const struct { ShmFn fn; key_t key; size_t size; int result; } kSteps[] = {
+      {Shm_Link, 1, 4096, ENOENT}, {Shm_Create, 1, 4096, 0},
+      {Shm_CreateExclusive, 1, 4096, EEXIST},  // refuses a segment made meanwhile
+      {Shm_Link, 2, 100, 0}, {Shm_Create, 2, 100, 0}, {Shm_Link, 3, 36100, kFails},
+      {Shm_Create, 3, 36100, kFails}, {Shm_CreateExclusive, 3, 36100, kFails},
+  };
+  for (const auto& s : kSteps) {
+    SCOPED_TRACE(testing::Message() << "step " << (&s - kSteps));
     int id = 0;
     void* addr = kUntouched;
-    ASSERT_EQ(f.fn(Key(1), 100, &id, &addr), 0);
-    Track(-1, addr);
-    EXPECT_EQ(id, made);
-    EXPECT_EQ(static_cast<unsigned char*>(addr)[8191], 0xA5);
+    const int before = Attaches(s.key);
+    const int result = s.fn(s.key, s.size, &id, &addr);
+    EXPECT_TRUE(s.result == kFails ? result != 0 : result == s.result) << result;
+    EXPECT_EQ(Attaches(s.key), before + (result == 0));
+    if (result != 0) { EXPECT_EQ(addr, kUntouched); continue; }
+    EXPECT_EQ(id, shmget(s.key, 0, 0));
+    if (s.key == 2) { EXPECT_EQ(static_cast<unsigned char*>(addr)[8191], 0xA5) << "changed"; }
+    static_cast<unsigned char*>(addr)[s.size - 1] = 7;  // writable to its end
   }
 }
 
-TEST_F(ShmTest, RequestLargerThanExistingSegmentFailsAndAttachesNothing) {
-  const int made = MakeSegment(Key(2), 1000, 0x11);
-  for (const NamedShmFn& f : kFinders) {
-    SCOPED_TRACE(f.name);
-    int id = 0;
-    void* addr = kUntouched;
-    EXPECT_NE(f.fn(Key(2), 36100, &id, &addr), 0);
-    EXPECT_EQ(addr, kUntouched);
-    EXPECT_EQ(Stat(made).shm_nattch, 0u);
-    EXPECT_EQ(Stat(made).shm_segsz, 1000u);
-  }
-}
-
-// The race Init guards against: the segment appears between the failed link
-// and the create. The exclusive create must refuse it, so the caller knows
-// not to initialise, and the ordinary create must then attach it intact.
-TEST_F(ShmTest, ExclusiveCreateRefusesSegmentMadeByAnotherProcess) {
-  int id = 0;
+TEST(Shm, NullPointerOrAddressReturnsMinusOneAndTouchesNothing) {
+  int id = 12345;
   void* addr = kUntouched;
-  ASSERT_EQ(Shm_Link(Key(3), 512, &id, &addr), ENOENT);
-  const int made = MakeSegment(Key(3), 512, 0x5A);  // "the device manager"
-
-  EXPECT_EQ(Shm_CreateExclusive(Key(3), 512, &id, &addr), EEXIST);
-  EXPECT_EQ(addr, kUntouched);
-  EXPECT_EQ(Stat(made).shm_nattch, 0u);
-
-  ASSERT_EQ(Shm_Create(Key(3), 512, &id, &addr), 0);
-  Track(-1, addr);
-  EXPECT_EQ(id, made);
-  EXPECT_EQ(static_cast<unsigned char*>(addr)[0], 0x5A);
-  EXPECT_EQ(static_cast<unsigned char*>(addr)[511], 0x5A);
-}
-
-TEST_F(ShmTest, ExclusiveCreateOnFreeKeyCreatesAndAttaches) {
-  int id = 0;
-  void* addr = kUntouched;
-  ASSERT_EQ(Shm_CreateExclusive(Key(4), 300, &id, &addr), 0);
-  Track(id, addr);
-  EXPECT_EQ(Stat(id).shm_nattch, 1u);
-  EXPECT_EQ(Stat(id).shm_perm.mode & 0777, 0666u);
-}
-
-TEST_F(ShmTest, MissingOutParametersReturnMinusOneAndCreateNothing) {
-  for (const NamedShmFn& f : kFinders) {
-    SCOPED_TRACE(f.name);
-    void* addr = kUntouched;
-    int id = 12345;
-    EXPECT_EQ(f.fn(Key(5), 64, nullptr, &addr), -1);
-    EXPECT_EQ(addr, kUntouched);
-    EXPECT_EQ(f.fn(Key(5), 64, &id, nullptr), -1);
-    EXPECT_EQ(id, 12345);
-  }
-  EXPECT_EQ(shmget(Key(5), 0, 0), -1) << "a segment was created";
-}
-
-TEST_F(ShmTest, UnlinkAndDestroyWithNullAddressReturnMinusOneAndTouchNothing) {
-  const int made = MakeSegment(Key(6), 64, 0);
-  EXPECT_EQ(Shm_Unlink(nullptr), -1);
-  EXPECT_EQ(Shm_Destroy(made, nullptr), -1);
-  EXPECT_EQ(shmget(Key(6), 0, 0), made) << "segment was removed";
-}
-
-TEST_F(ShmTest, UnlinkDetachesAndDestroyRemovesTheKey) {
-  int id = -1;
-  void* a1 = nullptr;
-  void* a2 = nullptr;
-  ASSERT_EQ(Shm_Create(Key(7), 64, &id, &a1), 0);
-  Track(id, nullptr);
-  ASSERT_EQ(Shm_Link(Key(7), 64, &id, &a2), 0);
-  EXPECT_EQ(Stat(id).shm_nattch, 2u);
-
-  EXPECT_EQ(Shm_Unlink(a1), 0);
-  EXPECT_EQ(Stat(id).shm_nattch, 1u);
-  EXPECT_EQ(Shm_Unlink(a1), EINVAL) << "detaching twice must fail";
-
-  EXPECT_EQ(Shm_Destroy(id, a2), 0);
-  int id2 = 0;
-  void* a3 = kUntouched;
-  EXPECT_EQ(Shm_Link(Key(7), 64, &id2, &a3), ENOENT);
-  EXPECT_EQ(Shm_Destroy(id, a2), EINVAL) << "segment already gone";
+  for (ShmFn fn : {Shm_Create, Shm_Link, Shm_CreateExclusive})
+    EXPECT_TRUE(fn(1, 64, nullptr, &addr) == -1 && fn(1, 64, &id, nullptr) == -1);
+  EXPECT_TRUE(addr == kUntouched && id == 12345 && shmget(1, 0, 0) == -1) << "touched";
+  EXPECT_TRUE(Shm_Unlink(nullptr) == -1 && Shm_Destroy(shmget(2, 64, IPC_CREAT), nullptr) == -1);
+  EXPECT_NE(shmget(2, 0, 0), -1) << "segment was removed";
 }
 
 }  // namespace
