@@ -1,0 +1,109 @@
+// Replies built by the stand-in: day-tracker bits, window selection, DataSet
+// escaping, and the content faults.
+#include <gtest/gtest.h>
+#include <tinyxml.h>
+
+#include "dataset_reply.h"
+#include "day_tracker.h"
+#include "faults.h"
+#include "request_handler.h"
+
+using namespace qmsim;
+
+namespace {
+
+WallSeconds At(const char* text) {
+  WallSeconds s = 0;
+  EXPECT_TRUE(ParseWallClock(text, &s)) << text;
+  return s;
+}
+
+TEST(TrackerReply, FileMinutesClippedAtMidnightAndZerosForBadDateOrCamera) {
+  Scenario s;
+  std::string error;
+  ASSERT_TRUE(ParseScenarioText(
+      "<scenario><camera id='1'><file id='1' start='2013-05-07T08:00:12-04:00' "
+      "end='2013-05-07T08:59:40-04:00'/></camera><camera id='2'><file id='2' "
+      "start='2013-05-06T23:58:00' end='2013-05-07T00:01:00'/></camera><camera id='3'>"
+      "<file id='3' start='2013-05-07T23:59:30' end='2013-05-08T00:30:00'/></camera>"
+      "</scenario>", &s, &error)) << error;
+  const struct { std::int32_t camera; const char* date; int first, last; } cases[] = {
+      {1, "05.07.2013", 480, 539}, {1, "05.08.2013", -1, -1},
+      {2, "05.06.2013", 1438, 1439}, {2, "05.07.2013", 0, 1},
+      {3, "05.07.2013", 1439, 1439}, {3, "05.08.2013", 0, 30},  // then bad dates, camera
+      {1, "2013.05", -1, -1}, {1, "02.30.2013", -1, -1}, {99, "05.07.2013", -1, -1},
+  };
+  for (const auto& c : cases) {
+    const SimRequest r{kCmdGetDateTimeTracker, "pw", "pw", 0, true, c.camera, c.date, ""};
+    MinuteFlags want;
+    for (int m = c.first; m >= 0 && m <= c.last; ++m) want.set(m);
+    const DayTracker t = PackTracker(want);
+    EXPECT_EQ(AnswerRequest(r, s, {"pw", "pw"}).bytes, std::string(t.begin(), t.end()))
+        << "camera " << c.camera << " date " << c.date;
+  }
+}
+
+TEST(PackTracker, MinutesGoToTheirBitAndEveryEighthByteCarriesOnlyFour) {
+  const struct { int minute; std::size_t byte; std::uint8_t value; } cases[] = {
+      {0, 0, 0x01}, {7, 0, 0x80}, {8, 1, 0x01}, {55, 6, 0x80}, {56, 7, 0x01}, {59, 7, 0x08},
+      {60, 8, 0x01}, {1439, 191, 0x08}};
+  for (const auto& c : cases) {
+    DayTracker want{};
+    want[c.byte] = c.value;
+    EXPECT_EQ(PackTracker(MinuteFlags().set(c.minute)), want) << "minute " << c.minute;
+  }
+  const DayTracker full = PackTracker(MinuteFlags().set());
+  for (std::size_t k = 0; k < kTrackerBytes; ++k) {
+    EXPECT_EQ(full[k], k % 8 == 7 ? 0x0F : 0xFF) << "byte " << k;
+  }
+}
+
+TEST(OverlapsWindow, EndAtWindowStartIsListedStartAtWindowEndIsNot) {
+  const struct { const char* start; const char* end; bool listed; } cases[] = {
+      {"2013-05-06T22:00:00", "2013-05-06T23:59:59", false},
+      {"2013-05-06T22:00:00", "2013-05-07T00:00:00", true},
+      {"2013-05-07T23:59:59", "2013-05-08T02:00:00", true},
+      {"2013-05-08T00:00:00", "2013-05-08T02:00:00", false},
+      {"2013-05-01T00:00:00", "2013-05-30T00:00:00", true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(OverlapsWindow(At(c.start), At(c.end), At("2013-05-07T00:00:00"),
+                             At("2013-05-08T00:00:00")), c.listed) << c.start << " " << c.end;
+  }
+}
+
+const TiXmlElement* FirstRow(TiXmlDocument* doc) {
+  return TiXmlHandle(doc).FirstChild("DataSet").FirstChild("diffgr:diffgram")
+      .FirstChild("NewDataSet").FirstChild("Table").ToElement();
+}
+
+TEST(RecordingInfoDocument, FileNamesAreXmlEscaped) {
+  SimFile f;
+  f.name = "C:\\rec\\a&b <\"x'>.vid";
+  const std::string text = RecordingInfoDocument(12, {&f});
+  EXPECT_NE(text.find("a&amp;b &lt;&quot;x&apos;&gt;.vid"), std::string::npos) << text;
+  TiXmlDocument doc;
+  doc.Parse(text.c_str());
+  const TiXmlElement* row = FirstRow(&doc);
+  ASSERT_NE(row, nullptr) << text;
+  EXPECT_STREQ(row->FirstChildElement("FileName")->GetText(), f.name.c_str());
+}
+
+TEST(ApplyContentFault, EachModeBreaksOrKeepsTheDataSetAsIntended) {
+  const struct { FaultMode mode; bool readable; } cases[] = {
+      {FaultMode::kMalformed, false}, {FaultMode::kTruncated, false},
+      {FaultMode::kLoginRefused, false}, {FaultMode::kNulByte, false},
+      {FaultMode::kTrailingNul, true}, {FaultMode::kPad, true}};
+  const SimFile f;
+  for (const auto& c : cases) {
+    SimReply r{RecordingInfoDocument(12, {&f}), "", "", true};
+    ApplyContentFault(c.mode, &r);
+    TiXmlDocument doc;
+    doc.Parse(r.bytes.c_str());  // stops at a NUL byte, as a client copying C text
+    EXPECT_EQ(!doc.Error() && FirstRow(&doc), c.readable) << FaultModeName(c.mode);
+    EXPECT_NE(r.outcome.find("fault=" + std::string(FaultModeName(c.mode))), std::string::npos);
+    EXPECT_GT(r.bytes.size(), c.mode == FaultMode::kPad ? 1024u : 0u);
+  }
+}
+
+}  // namespace
