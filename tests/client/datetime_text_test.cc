@@ -13,9 +13,7 @@ namespace {
 using QM::Server;
 
 const time_t kMay7At080910 = 1367928550;  // 2013-05-07T08:09:10 in AST4
-
-// Set before any test runs, so that every case reads local time in AST4.
-const bool kInAst4 = (setenv("TZ", "AST4", 1), tzset(), true);
+const bool kInAst4 = (setenv("TZ", "AST4", 1), tzset(), true);  // before any test runs
 
 time_t ToTimeT(const std::wstring& text) {
   time_t value = 12345;  // must be overwritten in every case
@@ -25,18 +23,16 @@ time_t ToTimeT(const std::wstring& text) {
 
 TEST(ConvToStrAddZeroTest, PadsOrKeepsLeastSignificantDigitsAsUnsigned) {
   struct Case { int value, width; const wchar_t* expected; } const cases[] = {
-      {7, 2, L"07"}, {2013, 4, L"2013"}, {0, 2, L"00"}, {5, 0, L""},
-      {12345, 4, L"2345"}, {5, -3, L""}, {-1, 3, L"295"},  // keeps the last
-      {-1, 10, L"4294967295"}, {-1, 12, L"004294967295"},  // as unsigned
+      {7, 2, L"07"}, {2013, 4, L"2013"}, {0, 2, L"00"}, {5, 0, L""}, {12345, 4, L"2345"}, {5, -3, L""},
+      {-1, 3, L"295"}, {-1, 10, L"4294967295"}, {-1, 12, L"004294967295"},  // keeps the last, as unsigned
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(c.expected, Server::ConvToStrAddZero(c.value, c.width)) << c.value;
+  for (const Case& c : cases) EXPECT_EQ(c.expected, Server::ConvToStrAddZero(c.value, c.width)) << c.value;
 }
 
 TEST(ConvToTimeTTest, AcceptedFormsAgreeWithoutDigitsRunningOn) {
-  for (const wchar_t* form : {L"2013-05-07T08:09:10", L"2013-05-07 08:09:10", L"20130507T080910",
-                              L"20130507080910", L"20130507 080910", L"2013/05/07T08:09:10",
-                              L"2013-05-07T08:09:10.1234567-04:00", L"2013-05-07T08:09:10Z"})
+  for (const wchar_t* form : {L"2013-05-07T08:09:10", L"2013-05-07 08:09:10", L"20130507T080910", L"20130507080910",
+                              L"20130507 080910", L"2013/05/07T08:09:10", L"2013-05-07T08:09:10.1234567-04:00",
+                              L"2013-05-07T08:09:10Z"})
     EXPECT_EQ(kMay7At080910, ToTimeT(form)) << form;
   Server::ConvToTimeT(L"2013-05-07T08:09:10", nullptr);  // must not crash
 }
@@ -44,10 +40,9 @@ TEST(ConvToTimeTTest, AcceptedFormsAgreeWithoutDigitsRunningOn) {
 TEST(ConvToTimeTTest, RejectedFormsGiveZero) {
   // Colons without a separator; empty; no time ("07" is an hour only); a
   // date part of 6 or 11 characters; minute or second beyond the end.
-  for (const wchar_t* form : {L"2013-05-0708:09:10", L"", L"20130507", L"2013-05-07",
-                              L"201305T080910", L"2013-05-07XT08:09:10", L"20130507T",
-                              L"20130507T08", L"20130507T080", L"2013-05-07T08:09",
-                              L"2013-05-07T0", L"2013-05-07T08:0"})
+  for (const wchar_t* form : {L"2013-05-0708:09:10", L"", L"20130507", L"2013-05-07", L"201305T080910",
+                              L"2013-05-07XT08:09:10", L"20130507T", L"20130507T08", L"20130507T080",
+                              L"2013-05-07T08:09", L"2013-05-07T0", L"2013-05-07T08:0"})
     EXPECT_EQ(0, ToTimeT(form)) << form;
 }
 
@@ -68,24 +63,23 @@ TEST(ConvToTimeTTest, CutShortOutOfRangeAndSignedPiecesReadAsWritten) {
 }
 
 TEST(ConvToDateTimeStrTest, RollsOverAppendsSuffixAndUnrepresentableIsEmpty) {
-  std::wstring out;
-  Server::ConvToDateTimeStr(ToTimeT(L"2013-05-07T23:59:59") + 1, out, L"");
-  EXPECT_EQ(L"2013-05-08T00:00:00", out);
-  Server::ConvToDateTimeStr(kMay7At080910, out, L"Z");
-  EXPECT_EQ(L"2013-05-07T08:09:10Z", out);
-  Server::ConvToDateTimeStr(std::numeric_limits<time_t>::max(), out, L"Z");
-  EXPECT_EQ(L"", out);
+  const struct { time_t value; const wchar_t *suffix, *text; } cases[] = {
+      {ToTimeT(L"2013-05-07T23:59:59") + 1, L"", L"2013-05-08T00:00:00"},
+      {kMay7At080910, L"Z", L"2013-05-07T08:09:10Z"}, {std::numeric_limits<time_t>::max(), L"Z", L""}};
+  for (const auto& c : cases) {
+    std::wstring out = L"stale";
+    Server::ConvToDateTimeStr(c.value, out, c.suffix);
+    EXPECT_EQ(c.text, out);
+  }
 }
 
 TEST(GetTimeZoneStringTest, FindsDesignatorAfterSeparatorOnly) {
   struct Case { const wchar_t *text, *zone; } const cases[] = {
-      {L"2013-05-07T08:00:00-04:00", L"-04:00"}, {L"", L""},
-      {L"2013-05-07 08:00:00.1+05:30", L"+05:30"}, {L"2013-05-07T", L""},
-      {L"2013-05-07T08:00:00Z", L"Z"}, {L"2013-05-07T08:00:00", L""},
+      {L"2013-05-07T08:00:00-04:00", L"-04:00"}, {L"", L""}, {L"2013-05-07 08:00:00.1+05:30", L"+05:30"},
+      {L"2013-05-07T", L""}, {L"2013-05-07T08:00:00Z", L"Z"}, {L"2013-05-07T08:00:00", L""},
       {L"20130507080000-0400", L"-0400"},  // no separator: from the start
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(c.zone, Server::GetTimeZoneString(c.text)) << c.text;
+  for (const Case& c : cases) EXPECT_EQ(c.zone, Server::GetTimeZoneString(c.text)) << c.text;
 }
 
 }  // namespace

@@ -1,62 +1,14 @@
 // Interval assembly (MakeRecTimes): tracker intervals snapped to file
 // boundaries, gap pruning, the motion merge and renumbering.
-#include <cstdlib>
-#include <ctime>
-#include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
-
-#include <boost/make_shared.hpp>
-#include <gtest/gtest.h>
-
-#include "client/server.h"
-
-// Shared with day_tracker_test.cc, which is linked into the same binary.
-namespace qm_query_test {
-
-// Every test of this binary runs in TZ=AST4 (the -04:00 of the texts).
-const bool kAst4 = setenv("TZ", "AST4", 1) == 0 && (tzset(), true);
-const unsigned int kCam = 12, kMot = 9;  // the motion camera differs on purpose
-
-// Row i is numbered i + 1; type 1 rows are motions of kMot, 0 rows of kCam.
-struct Row {
-  unsigned int type;
-  const wchar_t *start, *end;  // HH:MM:SS of the test day, or a full text
-};
-
-std::wstring At(const std::wstring& text) {
-  return text.size() == 8 ? L"2013-05-07T" + text + L"-04:00" : text;
-}
-
-// Every printed member of every row, and Start/End agreeing with the texts.
-void ExpectRows(const QM::RecTimeList& got, const std::vector<Row>& want) {
-  ASSERT_TRUE(got);
-  ASSERT_EQ(got->size(), want.size());
-  for (size_t i = 0; i < want.size(); ++i) {
-    SCOPED_TRACE(i);
-    const QM::RecTime& r = *(*got)[i];
-    EXPECT_EQ(std::make_tuple(r.Idx, r.CamId, r.RecType, r.StartStr, r.EndStr),
-              std::make_tuple(i + 1, want[i].type ? kMot : kCam, want[i].type,
-                              At(want[i].start), At(want[i].end)));
-    time_t start = 0, end = 0;
-    QM::Server::ConvToTimeT(r.StartStr, &start);
-    QM::Server::ConvToTimeT(r.EndStr, &end);
-    EXPECT_EQ(std::make_pair(r.Start, r.End), std::make_pair(start, end));
-  }
-}
-
-}  // namespace qm_query_test
+#include "tests/client/query_test_util.h"
 
 namespace {
 
 using namespace qm_query_test;
 using QM::Server;
-typedef std::vector<std::pair<const wchar_t*, const wchar_t*>> Spans;
 
 template <class T>
-boost::shared_ptr<std::vector<boost::shared_ptr<T>>> List(const Spans& spans,
-                                                          const T& proto) {
+boost::shared_ptr<std::vector<boost::shared_ptr<T>>> List(const Spans& spans, const T& proto) {
   auto list = boost::make_shared<std::vector<boost::shared_ptr<T>>>();
   for (const auto& s : spans) {
     list->push_back(boost::make_shared<T>(proto));
@@ -66,67 +18,47 @@ boost::shared_ptr<std::vector<boost::shared_ptr<T>>> List(const Spans& spans,
   return list;
 }
 
-const std::vector<std::wstring> kTwo = {
-    L"1,2013-05-07T08:00:00,2013-05-07T08:59:59",
-    L"2,2013-05-07T10:00:00,2013-05-07T10:29:59"};
-const std::vector<std::wstring> kGap = {
-    kTwo[0], L"2,2013-05-07T09:10:00,2013-05-07T09:12:59",
-    L"3,2013-05-07T10:00:00,2013-05-07T10:29:59"};
-const std::vector<std::wstring> kBad = {kTwo[0], L"garbage",
-                                        L"3,2013-05-07T10:00:00"};
-const Spans kFiles = {{L"08:00:12", L"08:59:40"}, {L"10:00:05", L"10:29:30"}};
-const Spans kOneFile = {{L"08:00:12", L"10:29:30"}}, kFile1 = {kFiles[0]};
-const Spans kNone, kMotion = {{L"08:10:00", L"08:20:00"}};
-const Row kR1 = {0, L"08:00:12", L"08:59:40"},
-          kR2 = {0, L"10:00:05", L"10:29:30"};
+QM::RecFileList Files(const Spans* spans) { return spans ? List(*spans, QM::RecFile(L"a.dat")) : nullptr; }
 
-QM::RecFileList Files(const Spans* spans) {
-  return spans ? List(*spans, QM::RecFile(L"a.dat")) : QM::RecFileList();
-}
+const std::vector<std::wstring> kTwo = {L"1,2013-05-07T08:00:00,2013-05-07T08:59:59",
+                                        L"2,2013-05-07T10:00:00,2013-05-07T10:29:59"};
+const std::vector<std::wstring> kGap = {kTwo[0], L"2,2013-05-07T09:10:00,2013-05-07T09:12:59",
+                                        L"3,2013-05-07T10:00:00,2013-05-07T10:29:59"};
+const std::vector<std::wstring> kBad = {kTwo[0], L"garbage", L"3,2013-05-07T10:00:00"};
+const Spans kFiles = {{L"08:00:12", L"08:59:40"}, {L"10:00:05", L"10:29:30"}}, kNone;
+const Spans kOneFile = {{L"08:00:12", L"10:29:30"}}, kFile1 = {kFiles[0]}, kMotion = {{L"08:10:00", L"08:20:00"}};
+const Row kR1 = {0, L"08:00:12", L"08:59:40"}, kR2 = {0, L"10:00:05", L"10:29:30"};
 
-// clang-format off
 TEST(IntervalAssembly, WorkedExamplesSnapPruneMergeAndRenumber) {
-  const struct {
-    const char* name;
-    const std::vector<std::wstring>* intervals;
-    const Spans* files;  // nullptr: a null file list
-    Spans motions;       // none: a null motion list
-    std::vector<Row> want;
-  } cases[] = {
-    {"NoMotionEdgesSnapToFiles", &kTwo, &kFiles, {}, {kR1, kR2}},
-    {"OneMotionReplacesItsInterval", &kTwo, &kFiles, kMotion,
-     {{1, L"08:10:00", L"08:20:00"}, kR2}},
-    {"TwoMotionsInInterval1", &kTwo, &kFiles,
-     {kMotion[0], {L"08:30:00", L"08:40:00"}},
-     {{1, L"08:10:00", L"08:20:00"}, {1, L"08:30:00", L"08:40:00"}, kR2}},
-    {"MotionSpanningBothClippedToEach", &kTwo, &kFiles,
-     {{L"08:50:00", L"10:10:00"}},
-     {{1, L"08:50:00", L"08:59:40"}, {1, L"10:00:05", L"10:10:00"}}},
-    {"MotionStartingInGapClippedToIntervalStart", &kTwo, &kFiles,
-     {{L"09:30:00", L"10:05:00"}}, {kR1, {1, L"10:00:05", L"10:05:00"}}},
-    {"MotionPastLastIntervalClippedToItsEnd", &kTwo, &kFiles,
-     {{L"10:20:00", L"10:40:00"}}, {kR1, {1, L"10:20:00", L"10:29:30"}}},
-    {"MotionWhollyInGapIgnored", &kTwo, &kFiles,
-     {{L"09:10:00", L"09:20:00"}}, {kR1, kR2}},
-    {"IntervalInFileGapPrunedAndRenumbered", &kGap, &kFiles, {}, {kR1, kR2}},
-    {"SingleFileNeverPrunes", &kGap, &kOneFile, {},
-     {{0, L"08:00:12", L"08:59:59"}, {0, L"09:10:00", L"09:12:59"},
-      {0, L"10:00:00", L"10:29:30"}}},
-    {"EmptyFileListNoRows", &kTwo, &kNone, kMotion, {}},
-    {"NullFileListEmptyNonNullList", &kTwo, nullptr, kMotion, {}},
-    // Decision: a malformed row does not crash; its missing pieces are
-    // empty texts, so only the zone suffix is left and its times read 0.
-    {"MalformedRowsTakeMissingPiecesAsEmpty", &kBad, &kFile1, {},
-     {kR1, {0, L"-04:00", L"-04:00"}, {0, L"10:00:00", L"-04:00"}}},
+  // files nullptr: a null file list; no motions: a null motion list.
+  const struct { const char* name; const std::vector<std::wstring>* intervals; const Spans* files; Spans motions;
+                 std::vector<Row> want; } cases[] = {
+      {"NoMotionEdgesSnapToFiles", &kTwo, &kFiles, {}, {kR1, kR2}},
+      {"OneMotionReplacesItsInterval", &kTwo, &kFiles, kMotion, {{1, L"08:10:00", L"08:20:00"}, kR2}},
+      {"TwoMotionsInInterval1", &kTwo, &kFiles, {kMotion[0], {L"08:30:00", L"08:40:00"}},
+       {{1, L"08:10:00", L"08:20:00"}, {1, L"08:30:00", L"08:40:00"}, kR2}},
+      {"MotionSpanningBothClippedToEach", &kTwo, &kFiles, {{L"08:50:00", L"10:10:00"}},
+       {{1, L"08:50:00", L"08:59:40"}, {1, L"10:00:05", L"10:10:00"}}},
+      {"MotionStartingInGapClippedToIntervalStart", &kTwo, &kFiles, {{L"09:30:00", L"10:05:00"}},
+       {kR1, {1, L"10:00:05", L"10:05:00"}}},
+      {"MotionPastLastIntervalClippedToItsEnd", &kTwo, &kFiles, {{L"10:20:00", L"10:40:00"}},
+       {kR1, {1, L"10:20:00", L"10:29:30"}}},
+      {"MotionWhollyInGapIgnored", &kTwo, &kFiles, {{L"09:10:00", L"09:20:00"}}, {kR1, kR2}},
+      {"IntervalInFileGapPrunedAndRenumbered", &kGap, &kFiles, {}, {kR1, kR2}},
+      {"SingleFileNeverPrunes", &kGap, &kOneFile, {},
+       {{0, L"08:00:12", L"08:59:59"}, {0, L"09:10:00", L"09:12:59"}, {0, L"10:00:00", L"10:29:30"}}},
+      {"EmptyFileListNoRows", &kTwo, &kNone, kMotion, {}},
+      {"NullFileListEmptyNonNullList", &kTwo, nullptr, kMotion, {}},
+      // Decision: a malformed row does not crash; its missing pieces are
+      // empty texts, so only the zone suffix is left and its times read 0.
+      {"MalformedRowsTakeMissingPiecesAsEmpty", &kBad, &kFile1, {},
+       {kR1, {0, L"-04:00", L"-04:00"}, {0, L"10:00:00", L"-04:00"}}},
   };
-  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     std::vector<std::wstring> rows = *c.intervals;
     ExpectRows(Server::MakeRecTimes(kCam, rows, Files(c.files),
-                                    c.motions.empty()
-                                        ? QM::RecMotionList()
-                                        : List(c.motions, QM::RecMotion(kMot))),
+                                    c.motions.empty() ? nullptr : List(c.motions, QM::RecMotion(kMot))),
                c.want);
   }
 }
@@ -135,13 +67,10 @@ TEST(IntervalAssembly, FileStillBeingWrittenEndsLastIntervalNow) {
   std::vector<std::wstring> rows = kTwo;
   const Spans files = {kFiles[0], {L"10:00:05", L"10:00:05"}};
   const time_t before = time(nullptr);
-  const QM::RecTimeList got =
-      Server::MakeRecTimes(kCam, rows, Files(&files), QM::RecMotionList());
+  const QM::RecTimeList got = Server::MakeRecTimes(kCam, rows, Files(&files), nullptr);
   const time_t after = time(nullptr);
   ASSERT_TRUE(got && got->size() == 2);
-  EXPECT_GE(got->back()->End, before);
-  EXPECT_LE(got->back()->End, after);
-  EXPECT_TRUE(got->back()->EndFixed);
+  EXPECT_TRUE(got->back()->End >= before && got->back()->End <= after && got->back()->EndFixed);
   std::wstring now;
   Server::ConvToDateTimeStr(got->back()->End, now, L"-04:00");
   ExpectRows(got, {kR1, {0, L"10:00:05", now.c_str()}});

@@ -20,23 +20,20 @@ std::unique_ptr<ReplyDocument> Open(const std::string& text) {
 }
 
 std::string DataSet(const std::string& rows) {
-  return "<DataSet><diffgr:diffgram><NewDataSet>" + rows +
-         "</NewDataSet></diffgr:diffgram></DataSet>";
+  return "<DataSet><diffgr:diffgram><NewDataSet>" + rows + "</NewDataSet></diffgr:diffgram></DataSet>";
 }
 
-std::string Repeat(const std::string& piece, size_t times) {
+std::string Repeat(const std::string& piece, size_t n) {
   std::string out;
-  while (times-- > 0) out += piece;
+  while (n-- > 0) out += piece;
   return out;
 }
 
 size_t CountRows(const std::string& text) {
-  std::unique_ptr<ReplyDocument> document = Open(text);
+  const std::unique_ptr<ReplyDocument> document = Open(text);
   EXPECT_FALSE(document->Error()) << text.substr(0, 60);
   size_t count = 0;
-  for (const TiXmlNode* row = QM::FirstDataSetRow(document->Document()); row;
-       row = QM::NextDataSetRow(row))
-    ++count;
+  for (const TiXmlNode* row = QM::FirstDataSetRow(document->Document()); row; row = QM::NextDataSetRow(row)) ++count;
   return count;
 }
 
@@ -44,9 +41,8 @@ TEST(ReplyDocumentTest, UnusableOrCutInsideMultiByteCharacterIsAnError) {
   // Texts ending inside a multi-byte character make the parser step past the
   // end; a zero byte inside the document leaves the root unclosed.
   const std::string texts[] = {
-      "", "   \t\r\n", "<DataSet><NewDataSet></DataSet>", "<DataSet", "<a>&#x", "<a b=\"",
-      "<a><b/>", std::string(64, '\0'), std::string("<a>\0</a>", 8), kBom + "<a>x\xF0",
-      kBom + "<a>\xE0", kBom + "<a b=\"\xF0",
+      "", "   \t\r\n", "<DataSet><NewDataSet></DataSet>", "<DataSet", "<a>&#x", "<a b=\"", "<a><b/>",
+      std::string(64, '\0'), std::string("<a>\0</a>", 8), kBom + "<a>x\xF0", kBom + "<a>\xE0", kBom + "<a b=\"\xF0",
   };
   for (const std::string& text : texts) EXPECT_TRUE(Open(text)->Error()) << '"' << text << '"';
   EXPECT_TRUE(ReplyDocument(nullptr, 0).Error());
@@ -64,20 +60,19 @@ TEST(ReplyNestingTest, DepthBeyondLimitRefusedButNotWidthOrSkippedMarkup) {
   EXPECT_TRUE(Open(Repeat("<a b=\"</a></a>\">", 200000))->Error());
   EXPECT_TRUE(Open(kBom + Repeat("<a>\xC3</a>", 200000))->Error());
   // Width is not depth: rows with comments and character data holding '<'.
-  const std::string row = "<Table a=\"x y\"><A>1</A><!-- <b><b> --><![CDATA[<c><c>]]><B/></Table>";
-  EXPECT_EQ(5000u, CountRows(DataSet(Repeat(row, 5000))));
+  EXPECT_EQ(5000u, CountRows(DataSet(Repeat("<Table a=\"x y\"><A>1</A><!-- <b><b> --><![CDATA[<c><c>]]><B/></Table>",
+                                            5000))));
 }
 
 TEST(CredentialsPassedTest, FailsOnlyForExactLoginErrorBeforeAnyZeroByte) {
   struct Case { std::string text; bool passed; } const cases[] = {
       {"<string>Login Error</string>", false}, {"<string>Login Error </string>", false},  // trimmed
       {"<string>Login error</string>", true}, {"<string>OK</string>", true}, {"<string/>", true},
-      {"<string></string>", true}, {"<other>Login Error</other>", true},
-      {"<string><b>Login Error</b></string>", true},
+      {"<string></string>", true}, {"<other>Login Error</other>", true}, {"<string><b>Login Error</b></string>", true},
       {std::string("<string>OK</string>\0<string>Login Error</string>", 48), true},
   };
   for (const Case& c : cases) {
-    std::unique_ptr<ReplyDocument> document = Open(c.text);
+    const std::unique_ptr<ReplyDocument> document = Open(c.text);
     ASSERT_FALSE(document->Error()) << c.text;
     EXPECT_EQ(c.passed, CredentialsPassed(document->Handle())) << c.text;
   }
@@ -88,23 +83,12 @@ TEST(DataSetWalkTest, RowsFromFirstElementOfFirstNewDataSetAfterAnyBom) {
   // No rows when NewDataSet is empty or starts with a comment; after the
   // first row every sibling node counts; each step of the path is needed.
   struct Case { std::string text; size_t rows; } const cases[] = {
-      {DataSet(""), 0}, {DataSet("<!-- c --><Table/>"), 0},
-      {kBom + one, 1}, {decl + one, 1}, {kBom + decl + "\r\n " + one, 1},
-      {DataSet("<Table/><!-- c --><Row/>"), 3}, {"<NewDataSet><Table/></NewDataSet>", 0},
-      {"<DataSet><NewDataSet><Table/></NewDataSet></DataSet>", 0},
-      {"<DataSet><diffgr:diffgram><NewDataSet/><NewDataSet><T/></NewDataSet></diffgr:diffgram>"
-       "</DataSet>", 0},
+      {DataSet(""), 0}, {DataSet("<!-- c --><Table/>"), 0}, {kBom + one, 1}, {decl + one, 1},
+      {kBom + decl + "\r\n " + one, 1}, {DataSet("<Table/><!-- c --><Row/>"), 3},
+      {"<NewDataSet><Table/></NewDataSet>", 0}, {"<DataSet><NewDataSet><Table/></NewDataSet></DataSet>", 0},
+      {"<DataSet><diffgr:diffgram><NewDataSet/><NewDataSet><T/></NewDataSet></diffgr:diffgram></DataSet>", 0},
   };
   for (const Case& c : cases) EXPECT_EQ(c.rows, CountRows(c.text)) << c.text;
-}
-
-TEST(ReadFieldTest, SelfClosingEmptyOrBlankFieldReadsLikeMissingOne) {
-  const auto document = Open("<Row><Empty/><Open></Open><Blank> </Blank><N><x>7</x></N></Row>");
-  const TiXmlNode* row = document->Document().FirstChild("Row");
-  for (const char* name : {"Empty", "Open", "Blank", "Missing", ""})
-    EXPECT_EQ("", QM::ReadFieldText(row, name)) << name;
-  EXPECT_EQ("x", QM::ReadFieldText(row, "N"));  // the first child's name
-  EXPECT_EQ("", QM::ReadFieldText(nullptr, "N"));
 }
 
 }  // namespace
