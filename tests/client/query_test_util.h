@@ -1,12 +1,9 @@
-// Shared by the interval-assembly and day-tracker tests. Every test of the
-// binary runs in TZ=AST4 (UTC-4, the -04:00 of the texts).
+// Shared by the client tests. Every test runs in TZ=AST4 (UTC-4, the -04:00
+// of the texts, no daylight saving).
 #pragma once
 #include <cstdlib>
-#include <ctime>
-#include <string>
 #include <tuple>
 #include <utility>
-#include <vector>
 
 #include <boost/make_shared.hpp>
 #include <gtest/gtest.h>
@@ -20,7 +17,14 @@ const unsigned int kCam = 12, kMot = 9;  // the motion camera differs on purpose
 typedef std::vector<std::pair<const wchar_t*, const wchar_t*>> Spans;
 
 // Row i is numbered i + 1; type 1 rows are motions of kMot, 0 rows of kCam.
-struct Row { unsigned int type; const wchar_t *start, *end; };  // HH:MM:SS of the day, or a full text
+// start and end: HH:MM:SS of 2013-05-07, or a full text.
+struct Row { unsigned int type; const wchar_t *start, *end; };
+
+// A reply's rows in the path the parsers walk.
+inline std::string DataSet(const std::string& rows) {
+  return "<DataSet><diffgr:diffgram><NewDataSet>" + rows +
+         "</NewDataSet></diffgr:diffgram></DataSet>";
+}
 
 inline std::wstring At(const std::wstring& text) {
   return text.size() == 8 ? L"2013-05-07T" + text + L"-04:00" : text;

@@ -1,27 +1,23 @@
 // Parsers of the recording query's replies, given buffers of exactly the
 // reply's length so that AddressSanitizer sees any overread.
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
-
-#include "client/server.h"
+#include "tests/client/query_test_util.h"
 
 namespace {
 
 using QM::Server;
+using qm_query_test::DataSet;
 
 TEST(TrackerParseTest, BitLayoutHourOfSixtyBitsAndExactSize) {
   // `size` bytes of `fill`, byte `byte` set to `value`: minutes `first` to
   // `first + count - 1` set. Low bit first; byte 7 of each hour has only four
   // bits; any size but 192 gives no flags.
-  struct Case { size_t size, byte; unsigned char fill, value; size_t first, count; };
-  const Case cases[] = {
-      {192, 0, 0xFF, 0xFF, 0, 1440}, {192, 0, 0, 0, 0, 0}, {192, 0, 0, 0x01, 0, 1}, {192, 0, 0, 0x80, 7, 1},
-      {192, 7, 0, 0x0F, 56, 4}, {192, 7, 0, 0xF0, 0, 0}, {192, 8, 0, 0x01, 60, 1}, {192, 191, 0, 0x08, 1439, 1},
-      {191, 0, 0xFF, 0xFF, 0, 0}, {193, 0, 0xFF, 0xFF, 0, 0},
+  const struct { size_t size, byte; unsigned char fill, value; size_t first, count; } cases[] = {
+      {192, 0, 0xFF, 0xFF, 0, 1440}, {192, 0, 0, 0, 0, 0}, {192, 0, 0, 0x01, 0, 1},
+      {192, 0, 0, 0x80, 7, 1}, {192, 7, 0, 0x0F, 56, 4}, {192, 7, 0, 0xF0, 0, 0},
+      {192, 8, 0, 0x01, 60, 1}, {192, 191, 0, 0x08, 1439, 1}, {191, 0, 0xFF, 0xFF, 0, 0},
+      {193, 0, 0xFF, 0xFF, 0, 0},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.size << " bytes, byte " << c.byte);
     std::vector<unsigned char> bytes(c.size, c.fill);
     bytes[c.byte] = c.value;
@@ -33,10 +29,6 @@ TEST(TrackerParseTest, BitLayoutHourOfSixtyBitsAndExactSize) {
   EXPECT_TRUE(Server::RspPkt_ParseGetDateTimeTracker(nullptr, 192).empty());
 }
 
-std::string Rows(const std::string& rows) {
-  return "<DataSet><diffgr:diffgram><NewDataSet>" + rows + "</NewDataSet></diffgr:diffgram></DataSet>";
-}
-
 // The recording-info and motion-info lists of one reply.
 std::pair<QM::RecFileList, QM::RecMotionList> Parse(const std::string& text) {
   const std::vector<char> b(text.begin(), text.end());
@@ -44,7 +36,7 @@ std::pair<QM::RecFileList, QM::RecMotionList> Parse(const std::string& text) {
           Server::RspPkt_ParseGetMotionInfo(b.data(), b.size())};
 }
 
-TEST(RecordingInfoParseTest, NumericFieldNonNumericSignedOrOverflowingInFramesAndMotionCamera) {
+TEST(RecordingInfoParseTest, NumericFieldMisreadOrBadReplyNotGivingEmptyNonNullLists) {
   // Leading blanks skipped, digits read up to the first other character;
   // leading zeros never overflow; above 4294967295 saturates.
   struct Case { std::string text; unsigned int value; } const cases[] = {
@@ -53,18 +45,17 @@ TEST(RecordingInfoParseTest, NumericFieldNonNumericSignedOrOverflowingInFramesAn
       {"123456789012345678901", 4294967295u},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
     // A motion's camera is read from oCameraID only, never from CameraID.
-    const auto got = Parse(Rows("<Table><CameraID>5</CameraID><TotalFrames>" + c.text + "</TotalFrames><oCameraID>" +
-                                c.text + "</oCameraID></Table>"));
-    ASSERT_TRUE(got.first && got.first->size() == 1 && got.second && got.second->size() == 1) << c.text;
-    EXPECT_EQ(c.value, got.first->front()->TotalFrames) << c.text;
-    EXPECT_EQ(c.value, got.second->front()->CamId) << c.text;
+    const auto got = Parse(DataSet("<Table><CameraID>5</CameraID><TotalFrames>" + c.text +
+                                   "</TotalFrames><oCameraID>" + c.text + "</oCameraID></Table>"));
+    ASSERT_TRUE(got.first && got.first->size() == 1 && got.second && got.second->size() == 1);
+    EXPECT_EQ(c.value, got.first->front()->TotalFrames);
+    EXPECT_EQ(c.value, got.second->front()->CamId);
   }
-}
-
-TEST(RecordingInfoParseTest, LoginFailureOrMalformedGivesEmptyNonNullLists) {
-  for (const std::string& text : {std::string("<string>Login Error</string>"), std::string(), std::string("not xml <"),
-                                  std::string("<DataSet><diffgr:diffgram><NewDataSet><Table>"), Rows("")}) {
+  for (const std::string& text : {std::string("<string>Login Error</string>"), std::string(),
+                                  std::string("not xml <"), DataSet(""),
+                                  std::string("<DataSet><diffgr:diffgram><NewDataSet><Table>")}) {
     const auto got = Parse(text);
     EXPECT_TRUE(got.first && got.first->empty() && got.second && got.second->empty()) << text;
   }
