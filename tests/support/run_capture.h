@@ -9,14 +9,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace qmtest {
 
@@ -24,11 +21,6 @@ struct RunResult {
   std::string out;         // standard output, byte for byte
   int status = -1;         // exit status; -1 when it did not exit normally
   bool timed_out = false;  // killed because it outlived the deadline
-};
-
-struct RunOptions {
-  int timeout_ms = 30000;        // then the child is killed with SIGKILL
-  std::vector<std::string> env;  // "NAME=VALUE", replacing an inherited NAME
 };
 
 // Pointers to the texts, ended by a null pointer.
@@ -39,32 +31,26 @@ inline std::vector<char*> ArgvOf(const std::vector<std::string>& strings) {
   return pointers;
 }
 
-// Runs argv[0] in cwd with standard input from /dev/null; standard error is
-// left alone. All the child needs is built before fork (threads may run).
+// Runs argv[0] in cwd, in the test's environment, with standard input from
+// /dev/null, killed with SIGKILL after timeout_ms; standard error is left
+// alone. All the child needs is built before fork (threads may run).
 inline RunResult RunCaptured(const std::vector<std::string>& argv, const std::string& cwd,
-                             const RunOptions& options = RunOptions()) {
+                             int timeout_ms = 30000) {
   RunResult result;
-  std::vector<std::string> env = options.env;
-  for (char** e = environ; e != nullptr && *e != nullptr; ++e) {
-    bool replaced = false;
-    for (const std::string& x : options.env) replaced |= x.compare(0, x.find('=') + 1, *e, x.find('=') + 1) == 0;
-    if (!replaced) env.push_back(*e);
-  }
-  std::vector<char*> args = ArgvOf(argv), envp = ArgvOf(env);
+  std::vector<char*> args = ArgvOf(argv);
   const int out = memfd_create("qmtest-stdout", MFD_CLOEXEC);  // never fills, unlike a pipe
   fflush(stdout);
   const pid_t pid = out < 0 ? -1 : fork();
   if (pid == 0) {
     dup2(open("/dev/null", O_RDONLY | O_CLOEXEC), 0);
     dup2(out, 1);
-    if (chdir(cwd.c_str()) == 0) execve(args[0], args.data(), envp.data());
+    if (chdir(cwd.c_str()) == 0) execv(args[0], args.data());
     _exit(127);
   }
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeout_ms);
-  for (pid_t reaped = 0; pid > 0 && reaped == 0; usleep(1000)) {
+  for (pid_t reaped = 0, waited_ms = 0; pid > 0 && reaped == 0; usleep(1000), ++waited_ms) {
     int wstatus = 0;
     if ((reaped = waitpid(pid, &wstatus, WNOHANG)) == pid && WIFEXITED(wstatus)) result.status = WEXITSTATUS(wstatus);
-    if (reaped == 0 && std::chrono::steady_clock::now() >= deadline)
+    if (reaped == 0 && waited_ms >= timeout_ms)  // each round sleeps at least 1 ms
       result.timed_out = true, kill(pid, SIGKILL), reaped = waitpid(pid, nullptr, 0);
   }
   char buffer[4096];
@@ -77,19 +63,13 @@ inline RunResult RunCaptured(const std::vector<std::string>& argv, const std::st
 // A fresh directory under the temporary directory, removed with its content.
 class TempDir {
  public:
-  TempDir() {
-    std::string name = (std::filesystem::temp_directory_path() / "qmtest.XXXXXX").string();
-    if (mkdtemp(name.data()) != nullptr) path_ = name;
+  TempDir() : path_(std::filesystem::temp_directory_path() / "qmtest.XXXXXX") {
+    if (mkdtemp(path_.data()) == nullptr) path_.clear();
   }
-  ~TempDir() { std::error_code ignored; if (!path_.empty()) std::filesystem::remove_all(path_, ignored); }
+  ~TempDir() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
   TempDir(const TempDir&) = delete;  // one owner removes it
   const std::string& path() const { return path_; }
   std::string File(const std::string& name) const { return path_ + "/" + name; }
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename());
-    return names;
-  }
 
  private:
   std::string path_;
