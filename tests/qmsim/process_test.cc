@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
+#include <future>
+
 #include "../support/run_capture.h"
 #include "unique_fd.h"
 
@@ -12,40 +14,34 @@ namespace {
 TEST(QmsimProcess, ServesAndRecordsARequestHidesThePasswordStopsOnSigterm) {
   qmtest::TempDir dir;
   const std::string password = "Pa55-never-shown";
-  std::vector<std::string> argv{QMSIM_BINARY, "--scenario", QM_SOURCE_DIR "/scenarios/sample_day.xml", "--port", "0",
-                                "--port-file", dir.File("port"), "--record", dir.path(), "--password", password};
-  std::vector<char*> args = qmtest::ArgvOf(argv);
-  const std::string log = dir.File("log");  // its standard output and error
-  const int log_fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  const pid_t pid = fork();
-  if (pid == 0 && dup2(log_fd, 1) == 1 && dup2(log_fd, 2) == 2) execv(args[0], args.data());
-  if (pid == 0) _exit(127);
-  close(log_fd);
+  const std::string command = "echo $$ >pid && exec " QMSIM_BINARY " --scenario " QM_SOURCE_DIR
+      "/scenarios/sample_day.xml --port 0 --port-file port --record . --password " + password;
+  auto run = std::async(std::launch::async, [&] {  // standard output and error; killed after 30 s
+    return qmtest::RunCaptured({"/bin/sh", "-c", command + " 2>&1"}, dir.path());
+  });
   int port = 0;
   for (int i = 0; i < 1000 && port == 0; ++i, usleep(10000))
     port = std::atoi(qmtest::ReadWholeFile(dir.File("port")).c_str());
-  if (port == 0) kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
-  ASSERT_GT(port, 0) << qmtest::ReadWholeFile(log);
-  const std::string text = "<Envelope><Body><a1:ClientRequestHeader><CommandCode>324</CommandCode><UID>admin</UID>"
-      "<PWD>" + password + "</PWD></a1:ClientRequestHeader><a1:CommonCMDHeader><IntParameter1>12</IntParameter1>"
-      "<StrParameter1>05.07.2013</StrParameter1></a1:CommonCMDHeader></Body></Envelope>\r";
-  const std::string frame = std::string{'\x06', char(text.size() + 5), char((text.size() + 5) >> 8), 0, 0} + text;
+  const pid_t pid = std::atoi(qmtest::ReadWholeFile(dir.File("pid")).c_str());
+  ASSERT_TRUE(port > 0 && pid > 1) << run.get().out;
+  const std::string text = "<Envelope><Body><ClientRequestHeader><CommandCode>324</CommandCode>"
+      "<UID>admin</UID><PWD>" + password + "</PWD></ClientRequestHeader><CommonCMDHeader>"
+      "<IntParameter1>12</IntParameter1><StrParameter1>05.07.2013</StrParameter1>"
+      "</CommonCMDHeader></Body></Envelope>\r";
+  const std::string frame =
+      std::string{'\x06', char(text.size() + 5), char((text.size() + 5) >> 8), 0, 0} + text;
   qmsim::UniqueFd fd(socket(AF_INET, SOCK_STREAM, 0));
   sockaddr_in a{AF_INET, htons(static_cast<std::uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
   EXPECT_EQ(connect(fd.Get(), reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
   EXPECT_EQ(send(fd.Get(), frame.data(), frame.size(), 0), static_cast<ssize_t>(frame.size()));
-  std::string reply;
-  char buf[4096];
-  for (ssize_t n; (n = recv(fd.Get(), buf, sizeof buf, 0)) > 0;) reply.append(buf, n);
-  EXPECT_EQ(reply.size(), 192u);  // the tracker: login accepted
-  int status = -1;
+  char buf[4096];  // until the server closes: the tracker, so the login was accepted
+  EXPECT_EQ(recv(fd.Get(), buf, sizeof buf, MSG_WAITALL), 192);
   kill(pid, SIGTERM);
-  EXPECT_EQ(waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  const qmtest::RunResult result = run.get();
+  EXPECT_EQ(result.status, 0) << "not a clean exit on SIGTERM";
   EXPECT_EQ(qmtest::ReadWholeFile(dir.File("request-1.bin")), frame);
-  const std::string out = qmtest::ReadWholeFile(log);
-  EXPECT_NE(out.find("stopping after 1 connections"), std::string::npos) << out;
-  EXPECT_EQ(out.find(password), std::string::npos) << out;
+  EXPECT_NE(result.out.find("stopping after 1 connections"), std::string::npos) << result.out;
+  EXPECT_EQ(result.out.find(password), std::string::npos) << result.out;
 }
 
 }  // namespace
