@@ -10,6 +10,32 @@
 
 using namespace dmlayout;
 
+namespace {
+
+// Integer fields are copied in and out of the segment, never accessed in
+// place: the segment is shared with another process and its layout is not
+// ours to align.
+template <typename T>
+T Load(const unsigned char* at) {
+  T value;
+  std::memcpy(&value, at, sizeof value);
+  return value;
+}
+
+template <typename T>
+void Store(unsigned char* at, T value) {
+  std::memcpy(at, &value, sizeof value);
+}
+
+// The camera-id field of channel `chnl` (1 to 128) of a record, or null.
+template <typename Byte>
+Byte* CamIdField(Byte* rec, unsigned chnl) {
+  if (rec == nullptr || chnl < 1 || chnl > kChannelCount) return nullptr;
+  return rec + kCamIdOffset + kCamIdSize * (chnl - 1);
+}
+
+}  // namespace
+
 IKorinDMIf::IKorinDMIf(bool& failed) { failed = !Init(); }
 
 IKorinDMIf::~IKorinDMIf() { Detach(); }
@@ -50,14 +76,11 @@ bool IKorinDMIf::Init() {
 
 void IKorinDMIf::InitialiseSegment() {
   unsigned char* seg = static_cast<unsigned char*>(m_addr);
-  const uint32_t header = 0;
-  std::memcpy(seg, &header, sizeof header);
+  Store<uint32_t>(seg, 0);
   for (unsigned dvrid = 1; dvrid <= kDvrCount; ++dvrid) {
     unsigned char* rec = seg + RecordOffset(dvrid);
-    const uint32_t pid = 0;
-    const int32_t uid = -1;
-    std::memcpy(rec + kPidOffset, &pid, sizeof pid);
-    std::memcpy(rec + kUidOffset, &uid, sizeof uid);
+    Store<uint32_t>(rec + kPidOffset, 0);
+    Store<int32_t>(rec + kUidOffset, -1);
     std::memset(rec + kCamIdOffset, 0, kChannelCount * kCamIdSize);
     std::memset(rec + kUserOffset, 0, kTextFieldSize);
     std::memset(rec + kPassOffset, 0, kTextFieldSize);
@@ -88,52 +111,38 @@ void IKorinDMIf::WriteText(unsigned char* field, const std::string& text) {
 
 unsigned IKorinDMIf::GetClientProcIdbyDvrId(unsigned dvrid) const {
   const unsigned char* rec = Record(dvrid);
-  if (rec == nullptr) return 0;
-  uint32_t value;
-  std::memcpy(&value, rec + kPidOffset, sizeof value);
-  return value;
+  return rec ? Load<uint32_t>(rec + kPidOffset) : 0;
 }
 
 bool IKorinDMIf::SetClientProcIdbyDvrId(unsigned dvrid, unsigned value) {
   unsigned char* rec = Record(dvrid);
   if (rec == nullptr) return false;
-  const uint32_t stored = value;
-  std::memcpy(rec + kPidOffset, &stored, sizeof stored);
+  Store<uint32_t>(rec + kPidOffset, value);
   return true;
 }
 
 int IKorinDMIf::GetUIDbyDvrId(unsigned dvrid) const {
   const unsigned char* rec = Record(dvrid);
-  if (rec == nullptr) return -1;
-  int32_t value;
-  std::memcpy(&value, rec + kUidOffset, sizeof value);
-  return value;
+  return rec ? Load<int32_t>(rec + kUidOffset) : -1;
 }
 
 bool IKorinDMIf::SetUIDbyDvrId(unsigned dvrid, int value) {
   unsigned char* rec = Record(dvrid);
   if (rec == nullptr) return false;
-  const int32_t stored = value;
-  std::memcpy(rec + kUidOffset, &stored, sizeof stored);
+  Store<int32_t>(rec + kUidOffset, value);
   return true;
 }
 
 long IKorinDMIf::GetCamIdbyDvrIdChnl(unsigned dvrid, unsigned chnl) const {
-  const unsigned char* rec = Record(dvrid);
-  if (rec == nullptr || chnl < 1 || chnl > kChannelCount) return -1;
-  uint32_t value;
-  std::memcpy(&value, rec + kCamIdOffset + kCamIdSize * (chnl - 1),
-              sizeof value);
-  return static_cast<long>(value);
+  const unsigned char* field = CamIdField(Record(dvrid), chnl);
+  return field ? static_cast<long>(Load<uint32_t>(field)) : -1;
 }
 
 bool IKorinDMIf::SetCamIdbyDvrIdChnl(unsigned dvrid, unsigned chnl,
                                      unsigned long value) {
-  unsigned char* rec = Record(dvrid);
-  if (rec == nullptr || chnl < 1 || chnl > kChannelCount) return false;
-  const uint32_t stored = static_cast<uint32_t>(value);
-  std::memcpy(rec + kCamIdOffset + kCamIdSize * (chnl - 1), &stored,
-              sizeof stored);
+  unsigned char* field = CamIdField(Record(dvrid), chnl);
+  if (field == nullptr) return false;
+  Store<uint32_t>(field, static_cast<uint32_t>(value));
   return true;
 }
 

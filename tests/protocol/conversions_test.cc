@@ -57,11 +57,15 @@ TEST(Ticks, KnownUtcValuesBothWaysXmlTextAtFixedPositionsAndTzRemoved) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.ticks);
     SetAst4();
-    if (c.way == kXml) EXPECT_EQ(QM::XMLDateTimeToDotNetDateTime(c.xml), c.ticks) << c.xml;
-    if (c.way == kBoth || c.way == kToTicks) EXPECT_EQ(ToTicks(c.f), c.ticks);
+    if (c.way == kXml) {
+      EXPECT_EQ(QM::XMLDateTimeToDotNetDateTime(c.xml), c.ticks) << c.xml;
+    }
+    if (c.way == kBoth || c.way == kToTicks) { EXPECT_EQ(ToTicks(c.f), c.ticks); }
     if (c.way == kBoth) SetAst4();
-    if (c.way == kBoth || c.way == kToFields) EXPECT_EQ(ToFields(c.ticks), c.f);
-    if (c.ticks != 0 || c.way != kXml) EXPECT_EQ(getenv("TZ"), nullptr);  // short text: no work
+    if (c.way == kBoth || c.way == kToFields) { EXPECT_EQ(ToFields(c.ticks), c.f); }
+    if (c.ticks != 0 || c.way != kXml) {  // a short text does no work
+      EXPECT_EQ(getenv("TZ"), nullptr);
+    }
   }
 }
 
