@@ -147,3 +147,22 @@ TEST(QMLinuxAddress, AddressCutToArrayMinusOneCharacters) {
 }
 
 }  // namespace
+
+// The member connection: a read spans several pieces until the peer closes,
+// and after CloseConnection the socket is fresh for another connect.
+TEST(Channel, WriteReadCloseAndReopenOnTheMemberConnection) {
+  TestPeer first(true, 6, "abcdefghij", 3, 5), second(true, 6);
+  QMLinux client(L"127.0.0.1", first.port, nullptr, nullptr, 0, 1);
+  QM::ByteVector out = Bytes("stream"), in(12, 0xEE);
+  ASSERT_TRUE(client.OpenCommandChannel());
+  EXPECT_EQ(client.WriteConnection(out), 6u);
+  EXPECT_EQ(client.ReadConnection(in), 10u);
+  EXPECT_EQ(in, Bytes("abcdefghij\xEE\xEE"));
+  client.CloseConnection();
+  EXPECT_EQ(first.Received(), "stream");
+  ASSERT_TRUE(client.OpenDataChannel(second.port));
+  EXPECT_EQ(client.WriteConnection(out), 6u);
+  client.CloseConnection();
+  EXPECT_EQ(second.Received(), "stream");
+  EXPECT_EQ(client.WriteConnection(out), 0xFFFFFFFFu);  // unconnected: the send failed
+}
