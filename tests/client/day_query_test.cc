@@ -30,7 +30,11 @@ const std::vector<std::wstring> kGap = {kTwo[0], L"2,2013-05-07T09:10:00,2013-05
 const std::vector<std::wstring> kBad = {kTwo[0], L"garbage", L"3,2013-05-07T10:00:00"};
 const Spans kFiles = {{L"08:00:12", L"08:59:40"}, {L"10:00:05", L"10:29:30"}};
 const Spans kOneFile = {{L"08:00:12", L"10:29:30"}}, kFile1 = {kFiles[0]};
-const Row kR1 = {0, L"08:00:12", L"08:59:40"};
+const Row kR1 = {0, L"08:00:12", L"08:59:40"}, kR3 = {0, L"10:00:00", L"10:29:30"};
+// The gap interval 09:10:00-09:12:59 of kGap ends where the next file starts,
+// or starts where the previous file ends.
+const Spans kEndsAtFile = {kFiles[0], {L"09:12:59", L"10:29:30"}};
+const Spans kStartsAtFile = {{L"08:00:12", L"09:10:00"}, {L"10:00:00", L"10:29:30"}};
 
 TEST(IntervalAssembly, LastEdgeClippedOneFileUnprunedNullFilesAndBadRowsSurvived) {
   // files nullptr: a null file list; no motions: a null motion list.
@@ -43,6 +47,10 @@ TEST(IntervalAssembly, LastEdgeClippedOneFileUnprunedNullFilesAndBadRowsSurvived
        {{0, L"08:00:12", L"08:59:59"}, {0, L"09:10:00", L"09:12:59"},
         {0, L"10:00:00", L"10:29:30"}}},
       {"NullFileListEmptyNonNullList", &kTwo, nullptr, {{L"08:10:00", L"08:20:00"}}, {}},
+      // An interval touching a file edge from the gap side is still in the gap.
+      {"GapIntervalEndingAtNextFileStartPruned", &kGap, &kEndsAtFile, {}, {kR1, kR3}},
+      {"GapIntervalStartingAtPreviousFileEndPruned", &kGap, &kStartsAtFile, {},
+       {{0, L"08:00:12", L"08:59:59"}, kR3}},
       // Decision: a malformed row does not crash; its missing pieces are
       // empty texts, so only the zone suffix is left and its times read 0.
       {"MalformedRowsTakeMissingPiecesAsEmpty", &kBad, &kFile1, {},
