@@ -1,6 +1,7 @@
-// QMLinux over TCP against one-connection peers on 127.0.0.1 (ephemeral
-// ports): bytes on the wire, reply assembly across buffer growth, reply
-// limits and failures.
+// QMLinux over TCP against one-connection peers on loopback (ephemeral
+// ports; a private hosts file for a name with two addresses): bytes on the
+// wire, address choice, reply assembly across buffer growth, reply limits and
+// failures.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -11,6 +12,8 @@
 #include <arpa/inet.h>
 #include <poll.h>
 #include <pthread.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -22,13 +25,13 @@ namespace {
 
 const size_t kAll = 1 << 30;  // the whole reply in one piece
 
-// A socket bound to 127.0.0.1 that never listens when `listens` is false. With
+// A socket bound to `ip` (127.0.0.1 unless given) that never listens when `listens` is false. With
 // `want` > 0 it accepts one connection, reads `want` bytes into `got`, then
 // sends `reply` in pieces of `piece` bytes, each after `pause_ms`, and closes.
 struct TestPeer {
   TestPeer(bool listens, size_t want = 0, std::string reply = "", size_t piece = kAll,
-           int pause_ms = 0) {
-    sockaddr_in a{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+           int pause_ms = 0, const char* ip = "127.0.0.1") {
+    sockaddr_in a{AF_INET, 0, {inet_addr(ip)}, {}};
     socklen_t len = sizeof a;
     bind(fd, reinterpret_cast<sockaddr*>(&a), len);
     getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
@@ -57,6 +60,28 @@ struct TestPeer {
   std::string got;
   std::thread peer;
 };
+
+// A name that the private hosts file resolves to two loopback addresses.
+const wchar_t kTwoAddressHost[] = L"qm-two-addresses.test";
+
+// Gives this process its own mount namespace whose /etc/hosts names
+// kTwoAddressHost 127.0.0.2 first and 127.0.0.3 last (localhost stays
+// 127.0.0.1). Must run before the process starts a thread; needs the
+// privileges of the namespace wrapper the transport tests run in.
+bool UsePrivateHostsFile() {
+  if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+    return false;
+  char path[] = "/tmp/qm-hosts-XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0) return false;
+  const std::string hosts = "127.0.0.1 localhost\n127.0.0.2 qm-two-addresses.test\n"
+                            "127.0.0.3 qm-two-addresses.test\n";
+  const bool written = write(fd, hosts.data(), hosts.size()) == ssize_t(hosts.size());
+  close(fd);
+  const bool mounted = written && mount(path, "/etc/hosts", nullptr, MS_BIND, nullptr) == 0;
+  unlink(path);  // the bind mount keeps the file's contents
+  return mounted;
+}
 
 QM::ByteVector Bytes(const std::string& text) { return QM::ByteVector(text.begin(), text.end()); }
 
@@ -87,6 +112,7 @@ TEST(Transact, PeerGetsExactRequestAndReplyHoldsExactlyThePeerBytes) {
   const struct {
     const char* fault; size_t request; std::string reply; size_t piece; int pause;
     const wchar_t* host = L"127.0.0.1"; size_t limit = 0; bool kept = true, signals = false;
+    const char* peer_ip = "127.0.0.1";
   } cases[] = {
       {"no reply: reply not emptied", 40, "", kAll, 0},
       {"reply of exactly one block lost at growth", 300, Pattern(1024), kAll, 0},
@@ -95,17 +121,21 @@ TEST(Transact, PeerGetsExactRequestAndReplyHoldsExactlyThePeerBytes) {
       {"NUL cuts the reply", 20, std::string("<a>\0</a>tail", 12), kAll, 0},
       {"large request not sent whole", 2 * 1024 * 1024 + 5, "ok", kAll, 0},
       {"host name localhost not resolved", 5, "reply", kAll, 0, L"localhost"},
+      // Only the last address listens: taking any other one fails.
+      {"not the last of several addresses taken", 5, "reply", kAll, 0, kTwoAddressHost, 0, true,
+       false, "127.0.0.3"},
       {"reply at the limit refused", 3, Pattern(1024), 512, 0, L"127.0.0.1", 1024},
       {"reply one over the limit kept", 3, Pattern(1025), 512, 0, L"127.0.0.1", 1024, false},
       {"interrupted receive ends reply", 3, "late reply", kAll, 300, L"127.0.0.1", 0, true, true},
   };
+  ASSERT_TRUE(UsePrivateHostsFile());
   struct sigaction action {}, previous {};
   action.sa_handler = [](int) {};
   ASSERT_EQ(sigaction(SIGUSR1, &action, &previous), 0);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault);
     const std::string request = Pattern(c.request);
-    TestPeer peer(true, request.size(), c.reply, c.piece, c.pause);
+    TestPeer peer(true, request.size(), c.reply, c.piece, c.pause, c.peer_ip);
     std::atomic<bool> done(!c.signals);
     std::thread signaller([&done, waiter = pthread_self()] {
       for (; !done; std::this_thread::sleep_for(std::chrono::milliseconds(20)))
