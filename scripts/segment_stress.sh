@@ -34,7 +34,11 @@ if [ "${QM_STRESS_INSIDE:-}" != 1 ]; then
   ns=(unshare -rin)
   [ "$(id -u)" = 0 ] && ns=(unshare -in)
   export QM_STRESS_INSIDE=1
-  exec timeout "${QM_STRESS_TIMEOUT:-600}" "${ns[@]}" bash "$0" "$rounds"
+  limit=${QM_STRESS_TIMEOUT:-600}
+  rc=0
+  timeout "$limit" "${ns[@]}" bash "$0" "$rounds" || rc=$?
+  [ "$rc" = 124 ] && echo "time limit of $limit s reached" >&2
+  exit "$rc"
 fi
 
 # Inside the private namespaces from here on. Loopback up, so that qmrecinfo
@@ -60,7 +64,12 @@ rec_args=(-dvrid=1 -ipa=127.0.0.1 -port=1 -camid=1 -sdate=01.01.2024
 # Starts "$@" in the background once the gate opens (one line on fd 3).
 gated() { { read -r _ <"$work/gate"; exec "$@" 3>&-; } >/dev/null 2>&1 & }
 
-losses=0 dm_failures=0 attach_failures=0
+losses=0 dm_failures=0 attach_failures=0 done_rounds=0
+summary() {
+  echo "rounds: $done_rounds, losses: $losses, qmdevmgr failures:" \
+       "$dm_failures, qmrecinfo failures: $attach_failures"
+}
+trap 'summary; exit 124' TERM
 for ((round = 1; round <= rounds; round++)); do
   "$devmgr" --remove >/dev/null
   # Alternate which one is forked first, then release both together.
@@ -82,16 +91,14 @@ for ((round = 1; round <= rounds; round++)); do
   if [ "$dm_rc" != 0 ]; then
     dm_failures=$((dm_failures + 1))
     echo "round $round: qmdevmgr exited $dm_rc"
-    continue
-  fi
-  shown=$("$devmgr" --dvrid 1 --show)
-  if ! grep -qx "user name: $user" <<<"$shown" ||
-     ! grep -qx 'password: (set)' <<<"$shown"; then
+  elif ! shown=$("$devmgr" --dvrid 1 --show) ||
+       ! grep -qx "user name: $user" <<<"$shown" ||
+       ! grep -qx 'password: (set)' <<<"$shown"; then
     losses=$((losses + 1))
     echo "round $round: credentials lost after qmdevmgr exited 0"
   fi
+  done_rounds=$round
 done
 
-echo "rounds: $rounds, losses: $losses, qmdevmgr failures: $dm_failures," \
-     "qmrecinfo failures: $attach_failures"
+summary
 ((losses == 0 && dm_failures == 0 && attach_failures == 0))
