@@ -6,9 +6,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "devmgr/ikorindmif_seam.h"
 #include "devmgr/sharedmem.h"
 
 using namespace dmlayout;
+
+void (*dmseam::g_after_exclusive_create)() = nullptr;
 
 namespace {
 
@@ -62,6 +65,7 @@ bool IKorinDMIf::Init() {
   int rc = Shm_CreateExclusive(kKey, kSegmentSize, &m_id, &addr);
   if (rc == 0) {
     m_addr = addr;
+    if (dmseam::g_after_exclusive_create) dmseam::g_after_exclusive_create();
     InitialiseSegment();
     return true;
   }
@@ -74,16 +78,34 @@ bool IKorinDMIf::Init() {
   return false;
 }
 
+// The UID fields are written in place by a compare-and-swap, so they must be
+// naturally aligned words; shmat hands out page-aligned addresses.
+static_assert((kHeaderSize + kUidOffset) % alignof(int32_t) == 0 &&
+                  kRecordSize % alignof(int32_t) == 0,
+              "UID fields aligned");
+static_assert(__atomic_always_lock_free(sizeof(int32_t), 0),
+              "UID compare-and-swap lock-free across processes");
+
+// The kernel fills a new System V segment with zero bytes, so the header
+// word, the client process ids, the camera ids and the texts of the segment
+// this process just created already hold their initial values; only the UIDs
+// (initially -1) remain. Nothing else may be written: from the moment of the
+// exclusive create, another process (the device manager) can attach the
+// segment and store credentials, ids or a UID, and would have reported
+// success already, so a plain initialisation would erase them. Each UID is
+// therefore set with one compare-and-swap from 0 to -1, which leaves any
+// other value stored meanwhile in place. The one value it cannot tell from
+// the zero fill is a UID of 0 stored inside the window: that UID reads -1
+// afterwards, the value of a record nobody has set; we accept that.
 void IKorinDMIf::InitialiseSegment() {
   unsigned char* seg = static_cast<unsigned char*>(m_addr);
-  Store<uint32_t>(seg, 0);
   for (unsigned dvrid = 1; dvrid <= kDvrCount; ++dvrid) {
-    unsigned char* rec = seg + RecordOffset(dvrid);
-    Store<uint32_t>(rec + kPidOffset, 0);
-    Store<int32_t>(rec + kUidOffset, -1);
-    std::memset(rec + kCamIdOffset, 0, kChannelCount * kCamIdSize);
-    std::memset(rec + kUserOffset, 0, kTextFieldSize);
-    std::memset(rec + kPassOffset, 0, kTextFieldSize);
+    int32_t* uid =
+        reinterpret_cast<int32_t*>(seg + RecordOffset(dvrid) + kUidOffset);
+    int32_t expected = 0;
+    // Only the word itself matters, nothing is published with it: relaxed.
+    __atomic_compare_exchange_n(uid, &expected, -1, false, __ATOMIC_RELAXED,
+                                __ATOMIC_RELAXED);
   }
 }
 

@@ -48,7 +48,8 @@ constexpr size_t RecordOffset(unsigned dvrid) {
 // One object per process, held by Singleton<IKorinDMIf>. The object owns its
 // attachment and detaches in its destructor; it never removes the segment.
 // The segment is shared with the device manager without any lock: each field
-// is read or written once, by a plain copy.
+// is read or written once, by a plain copy (only Init's UID initialisation
+// is a compare-and-swap).
 class IKorinDMIf : public Singleton<IKorinDMIf> {
  public:
   // Attaches the segment through Init. `failed` becomes false when Init
@@ -62,11 +63,12 @@ class IKorinDMIf : public Singleton<IKorinDMIf> {
   IKorinDMIf(const IKorinDMIf&) = delete;
   IKorinDMIf& operator=(const IKorinDMIf&) = delete;
 
-  // Attaches the existing segment, or creates it when there is none. Only a
-  // segment created by this call is initialised (header 0, client process
-  // ids 0, UIDs -1, camera ids 0, texts all zero); one that another process
-  // created meanwhile is attached as it is. An earlier attachment of this
-  // object is released first. Returns true when the segment is attached;
+  // Attaches the existing segment, or creates it when there is none. A
+  // segment created by this call reads as initialised (header 0, client
+  // process ids 0, UIDs -1, camera ids 0, texts all zero) without erasing
+  // what another process stores in it meanwhile: only UIDs still 0 are set
+  // to -1. One that another process created is attached as it is. An earlier
+  // attachment of this object is released first. Returns true when the segment is attached;
   // false (nothing attached) when it can be neither attached nor created,
   // e.g. an existing segment smaller than dmlayout::kSegmentSize.
   bool Init();
@@ -105,7 +107,8 @@ class IKorinDMIf : public Singleton<IKorinDMIf> {
   // is out of range or nothing is attached.
   unsigned char* Record(unsigned dvrid) const;
 
-  // Writes the initial contents of a segment this process just created.
+  // Gives a segment this process just created its initial contents, keeping
+  // every value another process has stored in it since the create.
   void InitialiseSegment();
 
   void Detach();

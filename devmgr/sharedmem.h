@@ -25,8 +25,9 @@ int Shm_Link(key_t key, size_t size, int* pId, void** pMod);
 
 // As Shm_Create, but creates the segment exclusively (IPC_CREAT | IPC_EXCL |
 // 0666): when a segment of `key` already exists it returns EEXIST and attaches
-// nothing. A 0 result therefore means this call created the segment, so the
-// caller may initialise it without overwriting another process's contents.
+// nothing. A 0 result therefore means this call created the segment, filled
+// with zero bytes by the kernel; other processes can attach it and write to it
+// from that moment on.
 int Shm_CreateExclusive(key_t key, size_t size, int* pId, void** pMod);
 
 // Detaches the segment attached at pMod. Missing pMod: -1, nothing called.

@@ -7,9 +7,12 @@
 #include <sys/shm.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "devmgr/ikorindmif_seam.h"
 
 namespace {
 
@@ -40,6 +43,14 @@ void ExpectSentinels(IKorinDMIf& dm, unsigned d, unsigned chnl) {
                dm.SetUserNamebyDvrId(d, "x") || dm.SetPassWordbyDvrId(d, "x"));
 }
 
+// The segment as Init leaves it when nobody else writes: every UID -1;
+// header, process ids, camera ids and texts 0.
+std::vector<unsigned char> Fresh() {
+  std::vector<unsigned char> want(kSize, 0);
+  for (unsigned d = 1; d <= 64; ++d) std::memset(&want[Rec(d) + 4], 0xFF, 4);
+  return want;
+}
+
 // Out-of-range ids and channels must give sentinels and write nothing.
 TEST(DMInterface, CreatedSegmentInitialisedAndOutOfRangeIdsGiveSentinels) {
   ASSERT_EQ(Raw(), nullptr) << "namespace not private";
@@ -47,8 +58,7 @@ TEST(DMInterface, CreatedSegmentInitialisedAndOutOfRangeIdsGiveSentinels) {
   IKorinDMIf* dm = Singleton<IKorinDMIf>::Instance(failed);
   unsigned char* raw = Raw();
   ASSERT_TRUE(dm && raw && !failed);
-  std::vector<unsigned char> want(kSize, 0);  // UID -1; header, ids and texts 0
-  for (unsigned d = 1; d <= 64; ++d) std::memset(&want[Rec(d) + 4], 0xFF, 4);
+  const std::vector<unsigned char> want = Fresh();
   EXPECT_EQ(FirstDiff(want, raw), kSize) << "offset of the first wrong byte";
   const unsigned kBad[][2] = {{0, 1}, {65, 1}, {0xFFFFFFFFu, 1}, {1, 0},
                                {1, 129}, {64, 0}, {64, 129}, {1, 0xFFFFFFFFu}};
@@ -79,6 +89,54 @@ TEST(DMInterface, FilledSegmentNotWipedSettersWriteOnlyTheirBytesTextsKeepTwenty
   std::memcpy(&want[36056], "abcdefghijklmnopqrst", 20);
   std::memset(&want[36077], 0, 20);
   want[36077] = 'p';
+  EXPECT_EQ(FirstDiff(want, raw), kSize) << "offset of the first wrong byte";
+}
+
+// Records the device manager stores while Init's new segment is not yet
+// initialised. A UID of 0 is the one value Init cannot tell from the kernel's
+// zero fill: it reads -1 afterwards.
+const struct { unsigned dvrid, pid; int uid; unsigned chnl; uint32_t camid; const char *user, *pass; }
+    kWindow[] = {{1, 4321, 7, 1, 1005, "operator", "pw"},
+                 {2, 0, -5, 128, 0xFFFFFFFF, "", "x"},
+                 {64, 0x05050505, 0, 64, 3, "abcdefghijklmnopqrst", "abcdefghijklmnopqrst"}};
+constexpr uint32_t kHeaderWord = 0xA5A5A5A5;
+
+// Acts as the device manager inside the window: a second interface object
+// (its Init links the new segment) stores the records, a raw write the header.
+void StoreInWindow() {
+  bool failed = true;
+  IKorinDMIf other(failed);
+  unsigned char* raw = Raw();
+  ASSERT_TRUE(!failed && raw);
+  std::memcpy(raw, &kHeaderWord, 4);
+  shmdt(raw);
+  for (const auto& w : kWindow)
+    EXPECT_TRUE(other.SetClientProcIdbyDvrId(w.dvrid, w.pid) && other.SetUIDbyDvrId(w.dvrid, w.uid) &&
+                other.SetCamIdbyDvrIdChnl(w.dvrid, w.chnl, w.camid) &&
+                other.SetUserNamebyDvrId(w.dvrid, w.user) && other.SetPassWordbyDvrId(w.dvrid, w.pass));
+}
+
+// Whatever another process stores between Init's exclusive create and its
+// initialisation survives: the credentials it reported as stored above all.
+TEST(DMInterface, RecordsStoredBetweenCreateAndInitialisationSurviveInit) {
+  ASSERT_EQ(Raw(), nullptr) << "namespace not private";
+  dmseam::g_after_exclusive_create = StoreInWindow;
+  bool failed = true;
+  IKorinDMIf* dm = Singleton<IKorinDMIf>::Instance(failed);
+  dmseam::g_after_exclusive_create = nullptr;
+  unsigned char* raw = Raw();
+  ASSERT_TRUE(dm && raw && !failed);
+  EXPECT_EQ(dm->GetUserNamebyDvrId(1) + "|" + dm->GetPassWordbyDvrId(1), "operator|pw");
+  std::vector<unsigned char> want = Fresh();
+  std::memcpy(&want[0], &kHeaderWord, 4);
+  for (const auto& w : kWindow) {
+    const int uid = w.uid != 0 ? w.uid : -1;
+    std::memcpy(&want[Rec(w.dvrid)], &w.pid, 4);
+    std::memcpy(&want[Rec(w.dvrid) + 4], &uid, 4);
+    std::memcpy(&want[Rec(w.dvrid) + 4 + 4 * w.chnl], &w.camid, 4);
+    std::memcpy(&want[Rec(w.dvrid) + 520], w.user, std::strlen(w.user));
+    std::memcpy(&want[Rec(w.dvrid) + 541], w.pass, std::strlen(w.pass));
+  }
   EXPECT_EQ(FirstDiff(want, raw), kSize) << "offset of the first wrong byte";
 }
 
