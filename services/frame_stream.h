@@ -23,7 +23,7 @@ namespace QM {
 class FrameStream {
  public:
   // Bitstream capacity given by the constructor (1 MiB).
-  static const unsigned int kDefaultCapacity = 1048576;
+  static constexpr unsigned int kDefaultCapacity = 1048576;
 
   // Byte-swap flag from check_endian, then a bitstream of kDefaultCapacity
   // bytes (none if it cannot be allocated: every payload is then dropped).
