@@ -16,13 +16,6 @@ std::string List(const std::string& entries) {
   return "<?xml version=\"1.0\"?><ArrayOfIPCPreset>" + entries + "</ArrayOfIPCPreset>";
 }
 
-// "ID:name" of each preset.
-std::string Summary(const QM::PresetList& list) {
-  std::string s;
-  for (const auto& p : *list) s += std::to_string(p->ID) + ":" + wstring_to_string(p->Name) + ";";
-  return s;
-}
-
 TEST(PresetList, EntriesInReplyOrderSkippingThoseWithoutPresetID) {
   const struct { const char* fault; std::string reply, want; } cases[] = {
       {"entries lost or reordered",
@@ -40,44 +33,43 @@ TEST(PresetList, EntriesInReplyOrderSkippingThoseWithoutPresetID) {
   for (const auto& c : cases) {
     const QM::PresetList got = QM::Server::RspPkt_ParsePresets(c.reply.data(), c.reply.size());
     ASSERT_TRUE(got) << c.fault;
-    EXPECT_EQ(Summary(got), c.want) << c.fault;
+    std::string summary;
+    for (const auto& p : *got) summary += std::to_string(p->ID) + ":" + wstring_to_string(p->Name) + ";";
+    EXPECT_EQ(summary, c.want) << c.fault;
   }
 }
 
 struct FakeServer : QM::Server {
-  FakeServer() : Server(L"127.0.0.1", 4011, L"admin", L"secret", 0, 4242) {}
+  FakeServer(std::vector<std::string> canned) : Server(L"h", 1, L"u", L"p", 0, 42), replies(canned) {}
   unsigned int TransactCommandChannel(QM::ByteVector& request, QM::ByteVector& reply) override {
     requests.push_back(Params(request));
     if (requests.size() > replies.size()) return 0;
     reply.assign(replies[requests.size() - 1].begin(), replies[requests.size() - 1].end());
     return static_cast<unsigned int>(reply.size());
   }
-  std::vector<std::string> replies;
-  std::vector<std::string> requests;
+  std::vector<std::string> replies, requests;
 };
 
 TEST(Presets, ExecuteRecallsFirstListedMatchAndRegistSendsGeneratedName) {
   const std::string shared = List(Entry("<PresetID>4</PresetID><PresetName>A</PresetName>") +
                                   Entry("<PresetID>4</PresetID><PresetName>B</PresetName>"));
-  const std::string list_request = Lines("6/50009", 7, 0, 0, "", "", "");
+  const std::string list_request = Lines("6/50009", 7, 0, "", "", "");
   const struct { const char* fault; std::vector<std::string> replies; unsigned int id;
                  bool result; std::vector<std::string> requests; } cases[] = {
       {"shared ID not recalled by its first entry", {shared, ""}, 4, true,
-       {list_request, Lines("2/1", 7, 0, 0, "RecallPreset", "4", "A")}},
+       {list_request, Lines("2/1", 7, 0, "RecallPreset", "4", "A")}},
       {"unlisted ID recalled", {shared}, 5, false, {list_request}},
       {"empty list taken as found", {List("")}, 4, false, {list_request}},
       {"failed list exchange taken as found", {}, 4, false, {list_request}},
   };
   for (const auto& c : cases) {
-    FakeServer server;
-    server.replies = c.replies;
+    FakeServer server(c.replies);
     EXPECT_EQ(server.ExecutePreset(7, c.id), c.result) << c.fault;
     EXPECT_EQ(server.requests, c.requests) << c.fault;
   }
-  FakeServer server;  // no reply at all: RegistPreset still answers true
+  FakeServer server({});  // no reply at all: RegistPreset still answers true
   EXPECT_TRUE(server.RegistPreset(7, 12));
-  EXPECT_EQ(server.requests,
-            std::vector<std::string>{Lines("2/1", 7, 0, 0, "SetPreset", "12", "Preset 12")});
+  EXPECT_EQ(server.requests, std::vector<std::string>{Lines("2/1", 7, 0, "SetPreset", "12", "Preset 12")});
 }
 
 }  // namespace

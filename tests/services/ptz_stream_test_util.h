@@ -15,41 +15,41 @@ inline std::string LE(uint64_t value, int width = 4) {
   return bytes;
 }
 
-// A live frame: header (length = 18 + payload unless given) and payload.
+// A live frame: header (frame length 18 + payload size unless given) and payload.
 inline std::string Live(const std::string& payload, uint32_t a = 0, uint8_t b = 0,
-                        uint8_t flag = 1, uint16_t c = 0, uint16_t d = 0, uint16_t e = 0,
-                        int64_t length = -1) {
-  return "\xAA\xBB" + LE(length < 0 ? 18 + payload.size() : length) + LE(a) +
-         static_cast<char>(b) + static_cast<char>(flag) + LE(c, 2) + LE(d, 2) + LE(e, 2) +
-         payload;
+                        uint8_t flag = 1, uint16_t e = 0, int64_t length = -1) {
+  return "\xAA\xBB" + LE(length < 0 ? 18 + payload.size() : length) + LE(a) + char(b) +
+         char(flag) + LE(3, 2) + LE(4, 2) + LE(e, 2) + payload;
 }
 
-// "client type/command code|" and the request's text from IntParameter1 on,
-// as sent (the last line feed is never sent); "<refused>" for an empty
-// request, "<bad frame>" when the length bytes do not give its size.
+// "type/code|" and the request's text from IntParameter1 on, as sent;
+// "<refused>" when empty, "<bad frame>" when bytes 1-4 do not give its size.
 inline std::string Params(const QM::ByteVector& request) {
   if (request.empty()) return "<refused>";
   const std::string text(request.begin(), request.end());
   if (request.size() < 5 || text.substr(1, 4) != LE(request.size())) return "<bad frame>";
-  const size_t at = text.find("<IntParameter1>");
   const std::string code = text.substr(text.find(">", text.find("<CommandCode")) + 1);
   return std::to_string(request[0]) + "/" + code.substr(0, code.find('<')) + "|" +
-         (at == std::string::npos ? "" : text.substr(at));
+         text.substr(std::min(text.size(), text.find("<IntParameter1>")));
 }
 
-// What Params gives for a request "type/code" with these parameters ("" is
-// the empty form of a text).
-inline std::string Lines(const std::string& code, int i1, int i2, int i3, const std::string& s1,
+// What Params gives for request "type/code" with these parameters
+// (IntParameter3 0; an empty text in its empty form).
+inline std::string Lines(const std::string& code, int i1, int i2, const std::string& s1,
                          const std::string& s2, const std::string& s3) {
-  auto str = [](int n, const std::string& s) {
-    const std::string tag = "StrParameter" + std::to_string(n);
-    const std::string open = "<" + tag + " id=\"ref-" + std::to_string(n + 4) + "\"";
-    return (s.empty() ? open + " />" : open + ">" + s + "</" + tag + ">") + "\r\n";
-  };
-  return code + "|<IntParameter1>" + std::to_string(i1) + "</IntParameter1>\r\n<IntParameter2>" +
-         std::to_string(i2) + "</IntParameter2>\r\n<IntParameter3>" + std::to_string(i3) +
-         "</IntParameter3>\r\n" + str(1, s1) + str(2, s2) + str(3, s3) +
-         "</a1:CommonCMDHeader>\r\n</SOAP-ENV:Body>\r\n</SOAP-ENV:Envelope>\r";
+  std::string s = code + "|";
+  const int ints[] = {i1, i2, 0};
+  const std::string strs[] = {s1, s2, s3};
+  for (int n = 0; n < 3; ++n) {
+    const std::string tag = "IntParameter" + std::to_string(n + 1);
+    s += "<" + tag + ">" + std::to_string(ints[n]) + "</" + tag + ">\r\n";
+  }
+  for (int n = 0; n < 3; ++n) {
+    const std::string tag = "StrParameter" + std::to_string(n + 1);
+    s += "<" + tag + " id=\"ref-" + std::to_string(n + 5) + "\"" +
+         (strs[n].empty() ? " />" : ">" + strs[n] + "</" + tag + ">") + "\r\n";
+  }
+  return s + "</a1:CommonCMDHeader>\r\n</SOAP-ENV:Body>\r\n</SOAP-ENV:Envelope>\r";
 }
 
 }  // namespace qm_svc_test
