@@ -208,7 +208,8 @@ class Server : public boost::enable_shared_from_this<Server> {
   // Runs a live stream of the camera on the data channel at the stored live
   // port, handing each frame to NewLiveFrame until it answers true, a read
   // falls short, or a header announces a length below 18 or a payload over
-  // kMaxStreamPayloadBytes. False only when the channel cannot be opened;
+  // kMaxStreamPayloadBytes (32 MiB, services/stream_format.h). False only
+  // when the channel cannot be opened;
   // the channel is closed again before returning true.
   bool GetLiveStream(unsigned int camera_id);
   // Runs a playback stream on the command channel, handing each frame to
