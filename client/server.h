@@ -209,8 +209,8 @@ class Server : public boost::enable_shared_from_this<Server> {
   // port, handing each frame to NewLiveFrame until it answers true, a read
   // falls short, or a header announces a length below 18 or a payload over
   // kMaxStreamPayloadBytes (32 MiB, services/stream_format.h). False only
-  // when the channel cannot be opened;
-  // the channel is closed again before returning true.
+  // when the channel cannot be opened; otherwise the channel is closed again
+  // and the answer is true.
   bool GetLiveStream(unsigned int camera_id);
   // Runs a playback stream on the command channel, handing each frame to
   // NewPlaybackFrame until the server ends it (word 0 or 1), a read falls
