@@ -17,8 +17,12 @@
 #include "client/recinfo_records.h"
 #include "client/rectime.h"
 #include "protocol/qmreqpkt.h"
+#include "services/preset.h"
+#include "services/ptz.h"
 
 namespace QM {
+
+class VideoFile;
 
 // Request and reply bytes of one exchange.
 typedef std::vector<unsigned char> ByteVector;
@@ -49,12 +53,22 @@ class Server : public boost::enable_shared_from_this<Server> {
   // as it was) when nothing could be exchanged.
   virtual unsigned int TransactCommandChannel(ByteVector& request,
                                               ByteVector& reply);
+  // Stream hooks: called by GetPlaybackStream and GetLiveStream with every
+  // complete frame; true ends the stream, false asks for the next frame.
+  // `payload` is the stream's own buffer, valid only during the call (a hook
+  // may swap it away). The defaults answer true (one frame, then stop).
+  // A playback frame: its flag (bit 24 of the last header word), time in
+  // .NET ticks, frame number (low 24 bits of the last header word), and the
+  // header's fourth and fifth words as they came.
   virtual bool NewPlaybackFrame(bool key_frame, unsigned long long ticks,
-                                unsigned int a, unsigned int b,
-                                unsigned int c, ByteVector& frame);
-  virtual bool NewLiveFrame(unsigned int camera_id, bool key_frame,
-                            unsigned int a, unsigned int b, unsigned int c,
-                            unsigned short d, ByteVector& frame);
+                                unsigned int frame_number, unsigned int value,
+                                unsigned int extra, ByteVector& payload);
+  // A live frame: the header's values A (offset 6), flag (offset 11 is 1),
+  // B (offset 10), C (offset 12), D (offset 14) and E (offset 16).
+  virtual bool NewLiveFrame(unsigned int value_a, bool key_frame,
+                            unsigned int value_b, unsigned int value_c,
+                            unsigned int value_d, unsigned short value_e,
+                            ByteVector& payload);
 
   // ---- Accessors ----
   // Server ID 0, name empty, cookie = `cookie` or a fresh rand() (the
@@ -147,6 +161,73 @@ class Server : public boost::enable_shared_from_this<Server> {
                                        const wchar_t* date,
                                        const std::vector<bool>& tracker,
                                        std::vector<std::wstring>& rows);
+
+  // ---- PTZ, presets and streams ----
+  // Request wrappers: each refreshes the credentials, calls its builder and
+  // returns the frame's send count - 1 bytes; empty when the packet refused
+  // the request (for the PTZ actions: an action above 13).
+  ByteVector ReqPkt_StartPTZAction(unsigned int camera_id, PTZ_ACTION action,
+                                   unsigned int value);
+  ByteVector ReqPkt_StopPTZAction(unsigned int camera_id, PTZ_ACTION action);
+  ByteVector ReqPkt_GetPTZPresets(unsigned int camera_id);
+  ByteVector ReqPkt_SetPTZPreset(unsigned int camera_id, unsigned int preset,
+                                 std::wstring name);
+  ByteVector ReqPkt_RecallPTZPreset(unsigned int camera_id,
+                                    unsigned int preset, std::wstring name);
+  ByteVector ReqPkt_DeletePTZPreset(unsigned int camera_id,
+                                    unsigned int preset, std::wstring name);
+  ByteVector ReqPkt_GetCameraStream(unsigned int camera_id);
+  // The map's camera IDs in ascending order; the cameras are not read.
+  ByteVector ReqPkt_GetCameraStream(CameraMap cameras);
+  ByteVector ReqPkt_GetPlaybackStream(unsigned int first,
+                                      unsigned int second);
+  ByteVector ReqPkt_GetVideoFileFrames(std::wstring file_name,
+                                       unsigned int camera_id,
+                                       unsigned int first, unsigned int second,
+                                       int third, std::wstring text);
+  // Region thumbnail of a file given by its name: `value` in IntParameter1,
+  // the region a, b, c, d as "a,b,c,d".
+  ByteVector ReqPkt_GetROIThumbnail(std::wstring file_name,
+                                    unsigned int value, unsigned int a,
+                                    unsigned int b, unsigned int c,
+                                    unsigned int d);
+
+  // The presets of an ArrayOfIPCPreset reply, in reply order; entries without
+  // a PresetID element are skipped. Never null; empty when the reply does
+  // not parse or has no list. No login check.
+  static PresetList RspPkt_ParsePresets(const void* reply,
+                                        unsigned int length);
+  // Sets preset `number` under the name "Preset <number>". The reply is not
+  // examined: true in every case.
+  bool RegistPreset(unsigned int camera_id, unsigned int number);
+  // Recalls the first preset of the camera's list whose ID is `preset_id`,
+  // with its listed name. False when the list is empty, cannot be obtained or
+  // lacks the ID; true once the recall request has been exchanged.
+  bool ExecutePreset(unsigned int camera_id, unsigned int preset_id);
+
+  // Runs a live stream of the camera on the data channel at the stored live
+  // port, handing each frame to NewLiveFrame until it answers true, a read
+  // falls short, or a header announces a length below 18 or a payload over
+  // kMaxStreamPayloadBytes (32 MiB, services/stream_format.h). False only
+  // when the channel cannot be opened; otherwise the channel is closed again
+  // and the answer is true.
+  bool GetLiveStream(unsigned int camera_id);
+  // Runs a playback stream on the command channel, handing each frame to
+  // NewPlaybackFrame until the server ends it (word 0 or 1), a read falls
+  // short, a record is malformed (payload length W - H0 negative or over
+  // kMaxStreamPayloadBytes), the hook answers true, or the frame with
+  // fourth header word `stop_value` and frame number `stop_frame` has been
+  // delivered. Answers false in every case; the channel is closed at the end.
+  bool GetPlaybackStream(unsigned int first, unsigned int second,
+                         unsigned int stop_value, unsigned int stop_frame);
+  // Frame number of the last whole record of a media-streaming reply; 0 when
+  // it has none. Records are walked only while they lie wholly inside the
+  // reply and their length covers their own 8-byte header. `file` is not
+  // read.
+  static unsigned int RspPkt_ParseMediaFileAVStreaming(
+      const void* reply, unsigned int length,
+      boost::shared_ptr<VideoFile> file);
+  // ---- end of PTZ, presets and streams ----
 
  protected:
   // The request bytes of a frame: its first count - 1 bytes, or nothing

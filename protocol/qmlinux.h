@@ -54,14 +54,17 @@ class QMLinux : public QM::Server {
   // used but the address, port and reply limit.
   unsigned int TransactCommandChannel(QM::ByteVector& request,
                                       QM::ByteVector& reply) override;
-  // Keeps nothing of the frame; false lets a playback stream go on.
+  // Keeps nothing of the frame and answers false: a playback stream runs
+  // until the server ends it, a read falls short or its stop frame arrives.
   bool NewPlaybackFrame(bool key_frame, unsigned long long ticks,
-                        unsigned int a, unsigned int b, unsigned int c,
-                        QM::ByteVector& frame) override;
-  // Keeps nothing of the frame; true ends a live stream after one frame.
-  bool NewLiveFrame(unsigned int camera_id, bool key_frame, unsigned int a,
-                    unsigned int b, unsigned int c, unsigned short d,
-                    QM::ByteVector& frame) override;
+                        unsigned int frame_number, unsigned int value,
+                        unsigned int extra, QM::ByteVector& payload) override;
+  // Keeps nothing of the frame and answers true: a live stream ends after
+  // its first frame. Subclasses that want more frames override it.
+  bool NewLiveFrame(unsigned int value_a, bool key_frame,
+                    unsigned int value_b, unsigned int value_c,
+                    unsigned int value_d, unsigned short value_e,
+                    QM::ByteVector& payload) override;
 
   // Lowers the largest reply an exchange accepts (values above
   // kMaxReplyBytes are taken as kMaxReplyBytes).

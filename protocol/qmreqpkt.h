@@ -12,6 +12,8 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "services/ptz.h"
+
 namespace QM {
 
 class Server;
@@ -115,6 +117,14 @@ class ReqPkt {
                         const std::wstring& name, unsigned int* count);
   char* SetPTZPreset(unsigned int camera_id, unsigned int preset,
                      const std::wstring& name, unsigned int* count);
+  // PTZ movements (command 1, sub-command "PTZAction"): the action's command
+  // text, followed by "Stop" for the stop request; `value` goes unchanged
+  // into IntParameter2. An action without a table entry (above 13) is
+  // refused: send count 0.
+  char* StopPTZAction(unsigned int camera_id, PTZ_ACTION action,
+                      unsigned int* count);
+  char* StartPTZAction(unsigned int camera_id, PTZ_ACTION action,
+                       unsigned int value, unsigned int* count);
   char* GetROIThumbnail(const std::wstring& file_name, unsigned int value,
                         unsigned int a, unsigned int b, unsigned int c,
                         unsigned int d, unsigned int* count);

@@ -275,6 +275,30 @@ char* ReqPkt::SetPTZPreset(unsigned int camera_id, unsigned int preset,
   return BuildPreset(*this, L"SetPreset", camera_id, preset, name, count);
 }
 
+char* ReqPkt::StopPTZAction(unsigned int camera_id, PTZ_ACTION action,
+                            unsigned int* count) {
+  const PTZ_COMMAND* command = FindPTZCommand(action);
+  if (command == nullptr) return Refuse(CLIENT_TYPE_DEFAULT, count);
+  const std::wstring stop = command->text + L"Stop";
+  Params p;
+  p.int1 = static_cast<int>(camera_id);
+  p.str1 = L"PTZAction";
+  p.str2 = stop.c_str();
+  return Build(*this, kCmdPreset, CLIENT_TYPE_DEFAULT, p, count);
+}
+
+char* ReqPkt::StartPTZAction(unsigned int camera_id, PTZ_ACTION action,
+                             unsigned int value, unsigned int* count) {
+  const PTZ_COMMAND* command = FindPTZCommand(action);
+  if (command == nullptr) return Refuse(CLIENT_TYPE_DEFAULT, count);
+  Params p;
+  p.int1 = static_cast<int>(camera_id);
+  p.int2 = static_cast<int>(value);
+  p.str1 = L"PTZAction";
+  p.str2 = command->text.c_str();
+  return Build(*this, kCmdPreset, CLIENT_TYPE_DEFAULT, p, count);
+}
+
 char* ReqPkt::GetROIThumbnail(const std::wstring& file_name,
                               unsigned int value, unsigned int a,
                               unsigned int b, unsigned int c, unsigned int d,
