@@ -168,7 +168,7 @@ bool ParseScenarioText(const std::string& text, Scenario* out, std::string* erro
              std::to_string(kMaxScenarioDepth) + " levels";
     return false;
   }
-  TiXmlBase::SetCondenseWhiteSpace(false);
+  KeepXmlWhiteSpace();
   TiXmlDocument doc;
   doc.Parse(text.c_str());
   if (doc.Error()) {

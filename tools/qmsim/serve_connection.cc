@@ -1,9 +1,9 @@
 #include "serve_connection.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 #include "envelope.h"
@@ -14,6 +14,9 @@
 
 namespace qmsim {
 namespace {
+
+// The text of an errno value (strerror is not safe from several threads).
+std::string ErrorText(int error) { return std::generic_category().message(error); }
 
 // Why a transfer or pause ended early, for log lines.
 std::string Problem(IoStatus status, const Connection& connection) {
@@ -80,7 +83,7 @@ bool RecordRequest(const std::string& dir, unsigned long n, const std::string& r
   // The umask may have taken bits away, and an existing file keeps its mode:
   // set it outright.
   if (!fd.Valid() || ::fchmod(fd.Get(), 0600) != 0) {
-    *error = "cannot record request to " + path + ": " + std::strerror(errno);
+    *error = "cannot record request to " + path + ": " + ErrorText(errno);
     return false;
   }
   std::size_t done = 0;
@@ -88,7 +91,8 @@ bool RecordRequest(const std::string& dir, unsigned long n, const std::string& r
     const ssize_t written = ::write(fd.Get(), raw.data() + done, raw.size() - done);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) {
-      *error = "cannot record request to " + path + ": " + std::strerror(errno);
+      *error = "cannot record request to " + path + ": " +
+               (written < 0 ? ErrorText(errno) : std::string("nothing written"));
       return false;
     }
     done += static_cast<std::size_t>(written);

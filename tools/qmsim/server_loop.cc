@@ -38,9 +38,10 @@ class PortFileRemover {
 };
 
 // Accepts and serves connections until the stop signal or the request
-// limit; returns how many connections were accepted.
+// limit, or until waiting fails (*failed set); returns how many connections
+// were accepted.
 unsigned long AcceptLoop(int listener, const ServerOptions& options, const Scenario& scenario,
-                         ConnectionPool* pool) {
+                         ConnectionPool* pool, bool* failed) {
   const int deadline_ms = ConnectionDeadlineMs(options);
   unsigned long accepted = 0;
   while (!StopRequested() && (options.max_requests == 0 || accepted < options.max_requests)) {
@@ -51,6 +52,7 @@ unsigned long AcceptLoop(int listener, const ServerOptions& options, const Scena
     if (::poll(fds, 3, -1) < 0) {
       if (errno == EINTR) continue;
       LogProblem(std::string("poll failed: ") + std::strerror(errno));
+      *failed = true;
       break;
     }
     if (fds[0].revents & POLLIN) break;
@@ -125,12 +127,13 @@ int RunServer(const ServerOptions& options, const Scenario& scenario) {
     return qmtools::kExitFailure;
   }
   LogLine("qmsim listening on " + options.host + ":" + std::to_string(port));
-  const unsigned long accepted = AcceptLoop(listener.Get(), options, scenario, &pool);
+  bool failed = false;
+  const unsigned long accepted = AcceptLoop(listener.Get(), options, scenario, &pool, &failed);
   listener.Reset();  // no more connections, also while the last ones finish
   pool.JoinAll();    // prompt after a stop signal: every wait watches it
   LogLine("qmsim stopping after " + std::to_string(accepted) + " connections" +
           (StopRequested() ? " (stop signal)" : ""));
-  return qmtools::kExitOk;
+  return failed ? qmtools::kExitFailure : qmtools::kExitOk;
 }
 
 }  // namespace qmsim
