@@ -34,6 +34,33 @@ TEST(ReadRequestFrame, LengthBelowFiveOrAboveOneMebibyteIsRefusedUnread) {
   }
 }
 
+// A frame that stops coming in ends by the peer's close, the deadline or a
+// stop request, whichever comes first; the bytes that came are kept. A stop
+// request goes before data waiting to be read.
+TEST(ReadRequestFrame, UnfinishedFrameEndsOnCloseDeadlineOrStopRequest) {
+  const struct { int sent; const char* then; FrameStatus status; std::size_t kept; } cases[] = {
+      {3, "close", FrameStatus::kNoPrefix, 3}, {9, "close", FrameStatus::kShort, 9},
+      {3, "deadline", FrameStatus::kDeadline, 3}, {9, "deadline", FrameStatus::kDeadline, 9},
+      {9, "stop", FrameStatus::kStopped, 0}};
+  for (const auto& c : cases) {
+    int fds[2], stop[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    ASSERT_EQ(::pipe(stop), 0);
+    UniqueFd peer(fds[1]), stop_read(stop[0]), stop_write(stop[1]);
+    const bool by_deadline = std::string(c.then) == "deadline";
+    Connection local(UniqueFd(fds[0]), stop_read.Get(),
+                     ConnectionDeadline::Total(by_deadline ? 50 : 60000));
+    ASSERT_EQ(::send(peer.Get(), "\x06\x20\0\0\0abcd", c.sent, 0), c.sent);  // length 32
+    if (std::string(c.then) == "close") peer.Reset();
+    if (std::string(c.then) == "stop") {
+      ASSERT_EQ(::write(stop_write.Get(), "s", 1), 1);
+    }
+    const FrameRead got = ReadRequestFrame(local);
+    EXPECT_EQ(got.status, c.status) << c.sent << " then " << c.then;
+    EXPECT_EQ(got.raw.size(), c.kept) << c.sent << " then " << c.then;
+  }
+}
+
 // Credentials are compared as sent: blanks kept, entities decoded. A NUL
 // byte ends the text, as in C: markup behind it does not count.
 TEST(ParseEnvelope, KeepsBlanksDecodesEntitiesMarkupAtTheLimitAcceptedOneMoreRefused) {
