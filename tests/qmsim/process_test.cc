@@ -1,47 +1,143 @@
-// The qmsim program as a whole: ephemeral port written to the port file, the
-// request recorded, the password kept out of every output, clean stop on SIGTERM.
-#include <arpa/inet.h>
+// The qmsim program as a whole: option mistakes, the password kept out of the
+// process list and the log, private record files, concurrent connections,
+// prompt stop on a signal in any state, the port file removed on the way out.
 #include <gtest/gtest.h>
-#include <sys/socket.h>
+#include <sys/stat.h>
 
-#include <future>
+#include <atomic>
+#include <thread>
 
-#include "../support/run_capture.h"
-#include "unique_fd.h"
+#include "qmsim_child.h"
 
 namespace {
 
-TEST(QmsimProcess, ServesAndRecordsARequestHidesThePasswordStopsOnSigterm) {
+const std::string kSample = QM_SOURCE_DIR "/scenarios/sample_day.xml";
+
+TEST(QmsimProcess, OptionMistakesAreUsageErrorsUnusableFilesStatusOneHelpIsPlain) {
   qmtest::TempDir dir;
+  std::string deep = "<scenario>\n<camera id='1'>\n";
+  for (int i = 0; i < 50000; ++i) deep += "<a>";  // about 150 KB
+  qmtest::WriteWholeFile(dir.File("deep.xml"), deep);
+  const struct { std::vector<std::string> args; int status; const char* says; } cases[] = {
+      {{"--fault-command", "324"}, 2, "--fault-command needs --fault"},
+      {{"--fault", "none", "--fault-command", "715"}, 2, "--fault-command needs --fault"},
+      {{"--fault", "close", "--fault-command", "325"}, 2, "serves only 324, 715 and 716"},
+      {{"--fault", "close", "--stall-ms", "5"}, 2, "--stall-ms needs --fault stall"},
+      {{"--chunk-size", "3"}, 2, "need --fault chunked"},
+      {{"--password", "x", "--password-file", "pw"}, 2, "exclude each other"},
+      {{"--fault", "stall", "--stall-ms", "600001"}, 2, "--stall-ms"},
+      {{"--password-file", "missing"}, 1, "cannot read password file missing"},
+      {{"--scenario", dir.File("deep.xml")}, 1, "deep.xml line 3: elements nested deeper than 32"},
+      {{"--version"}, 0, "qmsim "},
+      {{"--help"}, 0, "Exit status:\n  0  success"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"--port", "0"};
+    if (c.args[0] != "--scenario") args.insert(args.end(), {"--scenario", kSample});
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    qmtest::QmsimChild sim(dir, args);
+    EXPECT_EQ(sim.Wait(), c.status) << c.args[0];
+    const std::string log = sim.Log();
+    EXPECT_NE(log.find(c.says), std::string::npos) << log;
+    if (c.args[0] != "--help") continue;  // option-library artefacts, the build path
+    for (const char* artefact : {"TEXT", "UINT", ":INT", " in [", QMSIM_BINARY, "Excludes"})
+      EXPECT_EQ(log.find(artefact), std::string::npos) << artefact << " in " << log;
+  }
+}
+
+// Started the documented ways, the password is in neither /proc/<pid>/cmdline
+// nor the log, yet requests carrying it are served; a refused login names the
+// user that arrived; record files are private whatever the umask.
+TEST(QmsimProcess, PasswordFromFileOrEnvironmentStaysOutOfProcessListAndLog) {
   const std::string password = "Pa55-never-shown";
-  const std::string command = "echo $$ >pid && exec " QMSIM_BINARY " --scenario " QM_SOURCE_DIR
-      "/scenarios/sample_day.xml --port 0 --port-file port --record . --password " + password;
-  auto run = std::async(std::launch::async, [&] {  // standard output and error; killed after 30 s
-    return qmtest::RunCaptured({"/bin/sh", "-c", command + " 2>&1"}, dir.path());
+  const struct { std::vector<std::string> args, env; } cases[] = {
+      {{"--password-file", "pw"}, {}},
+      {{}, {"QMSIM_PASSWORD=" + password}},
+  };
+  for (const auto& c : cases) {
+    qmtest::TempDir dir;
+    qmtest::WriteWholeFile(dir.File("pw"), password + "\n");
+    std::vector<std::string> args{"--scenario", kSample, "--port", "0", "--port-file", "port",
+                                  "--record", "."};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    qmtest::QmsimChild sim(dir, args, c.env);
+    const int port = sim.Port();
+    ASSERT_GT(port, 0) << sim.Log();
+    const std::string cmdline = qmtest::ReadWholeFile("/proc/" + std::to_string(sim.Pid()) + "/cmdline");
+    EXPECT_NE(cmdline.find("--scenario"), std::string::npos);
+    EXPECT_EQ(cmdline.find(password), std::string::npos) << "password in the process list";
+    EXPECT_EQ(qmtest::Exchange(port, qmtest::TrackerFrame("admin", password)).size(), 192u);
+    EXPECT_EQ(qmtest::Exchange(port, qmtest::TrackerFrame("intruder", password + "x")).size(), 28u);
+    ASSERT_TRUE(sim.AwaitLog("#2 324 day-tracker: login-refused for user \"intruder\"")) << sim.Log();
+    kill(sim.Pid(), SIGTERM);
+    EXPECT_EQ(sim.Wait(), 0);
+    EXPECT_EQ(sim.Log().find(password), std::string::npos) << sim.Log();
+    for (const char* record : {"request-1.bin", "request-2.bin"}) {
+      struct stat st {};
+      EXPECT_EQ(stat(dir.File(record).c_str(), &st), 0) << record;
+      EXPECT_EQ(st.st_mode & 0777, 0600u) << record;
+    }
+    EXPECT_EQ(qmtest::ReadWholeFile(dir.File("request-1.bin")), qmtest::TrackerFrame("admin", password));
+  }
+}
+
+// A client sending one byte every 1.5 s must not hold up the others. With
+// --max-requests 2 qmsim ends by itself once both connections are done.
+TEST(QmsimProcess, QueryIsServedWhileATricklingClientHoldsAConnection) {
+  qmtest::TempDir dir;
+  qmtest::QmsimChild sim(dir, {"--scenario", kSample, "--port", "0", "--port-file", "port",
+                               "--max-requests", "2", "--deadline-ms", "60000"});
+  const int port = sim.Port();
+  ASSERT_GT(port, 0) << sim.Log();
+  // Connected and sending first, so that it is ahead in the accept queue; it
+  // sends a valid frame, one byte at a time.
+  const std::string slow = qmtest::TrackerFrame("admin", "admin");
+  const int fd = qmtest::ConnectTo(port);
+  ASSERT_EQ(send(fd, slow.data(), 1, MSG_NOSIGNAL), 1);
+  std::atomic<bool> query_done{false}, trickling{true};
+  std::thread trickler([&] {
+    // At most 12 more bytes (18 s): a server serving one connection at a
+    // time would answer the query only after this.
+    for (int i = 1; i < 13 * 15 && !query_done; ++i) {
+      if (i % 15 == 0 && send(fd, &slow[size_t(i / 15)], 1, MSG_NOSIGNAL) != 1) break;
+      usleep(100000);
+    }
+    trickling = false;
+    close(fd);
   });
-  int port = 0;
-  for (int i = 0; i < 1000 && port == 0; ++i, usleep(10000))
-    port = std::atoi(qmtest::ReadWholeFile(dir.File("port")).c_str());
-  const pid_t pid = std::atoi(qmtest::ReadWholeFile(dir.File("pid")).c_str());
-  ASSERT_TRUE(port > 0 && pid > 1) << run.get().out;
-  const std::string text = "<Envelope><Body><ClientRequestHeader><CommandCode>324</CommandCode>"
-      "<UID>admin</UID><PWD>" + password + "</PWD></ClientRequestHeader><CommonCMDHeader>"
-      "<IntParameter1>12</IntParameter1><StrParameter1>05.07.2013</StrParameter1>"
-      "</CommonCMDHeader></Body></Envelope>\r";
-  const std::string frame =
-      std::string{'\x06', char(text.size() + 5), char((text.size() + 5) >> 8), 0, 0} + text;
-  qmsim::UniqueFd fd(socket(AF_INET, SOCK_STREAM, 0));
-  sockaddr_in a{AF_INET, htons(static_cast<std::uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
-  EXPECT_EQ(connect(fd.Get(), reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-  EXPECT_EQ(send(fd.Get(), frame.data(), frame.size(), 0), static_cast<ssize_t>(frame.size()));
-  char buf[4096];  // until the server closes: the tracker, so the login was accepted
-  EXPECT_EQ(recv(fd.Get(), buf, sizeof buf, MSG_WAITALL), 192);
-  kill(pid, SIGTERM);
-  const qmtest::RunResult result = run.get();
-  EXPECT_EQ(result.status, 0) << "not a clean exit on SIGTERM";
-  EXPECT_EQ(qmtest::ReadWholeFile(dir.File("request-1.bin")), frame);
-  EXPECT_NE(result.out.find("stopping after 1 connections"), std::string::npos) << result.out;
-  EXPECT_EQ(result.out.find(password), std::string::npos) << result.out;
+  const std::string reply = qmtest::Exchange(port, qmtest::TrackerFrame("admin", "admin"));
+  const bool trickler_still_connected = trickling;
+  query_done = true;
+  trickler.join();
+  EXPECT_EQ(reply.size(), 192u);
+  EXPECT_TRUE(trickler_still_connected) << "the query waited for the trickling client";
+  EXPECT_EQ(sim.Wait(), 0) << sim.Log();
+  EXPECT_NE(sim.Log().find("stopping after 2 connections\n"), std::string::npos) << sim.Log();
+  EXPECT_FALSE(std::filesystem::exists(dir.File("port")));
+}
+
+// The request line is logged before the stall; the signal ends the stall,
+// qmsim exits 0 and takes its port file with it.
+TEST(QmsimProcess, StopSignalEndsA600SecondStallAndRemovesThePortFile) {
+  for (const int signal : {SIGTERM, SIGINT}) {
+    qmtest::TempDir dir;
+    qmtest::QmsimChild sim(dir, {"--scenario", kSample, "--port", "0", "--port-file", "port",
+                                 "--fault", "stall", "--stall-ms", "600000"});
+    const int port = sim.Port();
+    ASSERT_GT(port, 0) << sim.Log();
+    const int fd = qmtest::ConnectTo(port);
+    const std::string frame = qmtest::TrackerFrame("admin", "admin");
+    EXPECT_EQ(send(fd, frame.data(), frame.size(), MSG_NOSIGNAL), ssize_t(frame.size()));
+    EXPECT_TRUE(sim.AwaitLog("#1 324 day-tracker camera=12 date=05.07.2013\n")) << sim.Log();
+    kill(sim.Pid(), signal);
+    EXPECT_EQ(sim.Wait(), 0) << "signal " << signal << ": " << sim.Log();
+    char byte;
+    EXPECT_EQ(recv(fd, &byte, 1, 0), 0) << "closed without a reply";
+    close(fd);
+    EXPECT_NE(sim.Log().find("fault=stall 600000 ms: nothing sent (stopped by signal)"),
+              std::string::npos) << sim.Log();
+    EXPECT_FALSE(std::filesystem::exists(dir.File("port")));
+  }
 }
 
 }  // namespace

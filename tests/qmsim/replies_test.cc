@@ -17,12 +17,16 @@ TEST(TrackerReply, FileMinutesClippedAtMidnightAndZerosForBadDateOrCamera) {
       "end='2013-05-07T08:59:40-04:00'/></camera><camera id='2'><file id='2' "
       "start='2013-05-06T23:58:00' end='2013-05-07T00:01:00'/></camera><camera id='3'>"
       "<file id='3' start='2013-05-07T23:59:30' end='2013-05-08T00:30:00'/></camera>"
-      "</scenario>", &s, &error)) << error;
+      "<camera id='4'><file id='4' start='1900-02-28T12:00:00' end='1900-03-01T12:00:00'/>"
+      "<file id='5' start='2000-02-29T10:00:00' end='2000-02-29T10:00:59'/><file id='6' "
+      "start='2013-02-28T12:00:00' end='2013-03-01T12:00:00'/></camera></scenario>",
+      &s, &error)) << error;
   const struct { std::int32_t camera; const char* date; int first, last; } cases[] = {
       {1, "05.07.2013", 480, 539}, {1, "05.08.2013", -1, -1},
       {2, "05.06.2013", 1438, 1439}, {2, "05.07.2013", 0, 1},
       {3, "05.07.2013", 1439, 1439}, {3, "05.08.2013", 0, 30},  // then bad dates, camera
       {1, "2013.05", -1, -1}, {1, "02.30.2013", -1, -1}, {99, "05.07.2013", -1, -1},
+      {4, "02.29.2000", 600, 600}, {4, "02.29.1900", -1, -1}, {4, "02.29.2013", -1, -1},  // leap years
   };
   for (const auto& c : cases) {
     const SimRequest r{kCmdGetDateTimeTracker, "pw", "pw", 0, true, c.camera, c.date, ""};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <tinyxml.h>
 
 namespace qmsim {
@@ -56,6 +57,11 @@ std::string FieldText(const TiXmlElement* field) {
 
 }  // namespace
 
+void KeepXmlWhiteSpace() {
+  static std::once_flag once;
+  std::call_once(once, [] { TiXmlBase::SetCondenseWhiteSpace(false); });
+}
+
 bool ParseUnsigned32(const std::string& text, std::uint32_t* out) {
   std::uint64_t v = 0;
   if (!ParseDigits(TrimBlanks(text), &v) || v > 0xFFFFFFFFull) return false;
@@ -83,8 +89,7 @@ bool ParseEnvelope(const std::string& text, SimRequest* out, std::string* error)
     *error = "envelope has too much markup";
     return false;
   }
-  // Credentials are compared exactly as sent, so white space is kept.
-  TiXmlBase::SetCondenseWhiteSpace(false);
+  KeepXmlWhiteSpace();
   TiXmlDocument doc;
   doc.Parse(body.c_str());
   if (doc.Error()) {

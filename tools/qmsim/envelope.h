@@ -31,6 +31,11 @@ struct SimRequest {
 // leaves *out unspecified and puts a one-line reason into *error.
 bool ParseEnvelope(const std::string& text, SimRequest* out, std::string* error);
 
+// Makes the XML parser keep white space as it stands (credentials and texts
+// are compared as sent). The parser's setting is process-wide: this sets it
+// once, safely from any thread; call it before every parse.
+void KeepXmlWhiteSpace();
+
 // Parses an unsigned decimal of at most 10 digits fitting 32 bits, surrounded
 // by optional blanks. Returns false on anything else.
 bool ParseUnsigned32(const std::string& text, std::uint32_t* out);

@@ -85,7 +85,7 @@ void ApplyContentFault(FaultMode mode, SimReply* reply) {
       break;
     case FaultMode::kPad:
       if (!reply->is_dataset) {
-        reply->outcome += " fault=pad(not a DataSet, unchanged)";
+        reply->outcome += ", fault=pad not applied (not a DataSet)";
         return;
       }
       // The comment sits between <DataSet> and the diffgram, where element
@@ -94,7 +94,7 @@ void ApplyContentFault(FaultMode mode, SimReply* reply) {
                    "<!--" + std::string(kPadBytes - 7, '.') + "-->");
       break;
   }
-  reply->outcome += std::string(" fault=") + FaultModeName(mode);
+  reply->outcome += std::string(", fault=") + FaultModeName(mode);
 }
 
 }  // namespace qmsim

@@ -1,28 +1,31 @@
 #include "frame_reader.h"
 
-#include <cerrno>
-#include <sys/socket.h>
-#include <sys/types.h>
-
 namespace qmsim {
 namespace {
 
-// Receives into raw until it holds `want` bytes. Returns 1 when complete,
-// 0 when the peer closed its write side first, -1 on error.
-int ReceiveUpTo(int fd, std::string* raw, std::size_t want) {
+// Receives into raw until it holds `want` bytes. kOk when complete, else
+// how the receiving ended (kClosed: the peer closed its write side first).
+IoStatus ReceiveUpTo(Connection& connection, std::string* raw, std::size_t want) {
   char buffer[4096];
   while (raw->size() < want) {
     std::size_t ask = want - raw->size();
     if (ask > sizeof buffer) ask = sizeof buffer;
-    const ssize_t got = ::recv(fd, buffer, ask, 0);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return -1;
-    }
-    if (got == 0) return 0;
-    raw->append(buffer, static_cast<std::size_t>(got));
+    std::size_t got = 0;
+    const IoStatus status = connection.Receive(buffer, ask, &got);
+    if (status != IoStatus::kOk) return status;
+    raw->append(buffer, got);
   }
-  return 1;
+  return IoStatus::kOk;
+}
+
+// The status of a read that ended before `want` bytes arrived.
+FrameStatus Unfinished(IoStatus status, FrameStatus on_close) {
+  switch (status) {
+    case IoStatus::kClosed: return on_close;
+    case IoStatus::kDeadline: return FrameStatus::kDeadline;
+    case IoStatus::kStopped: return FrameStatus::kStopped;
+    default: return FrameStatus::kReadError;
+  }
 }
 
 }  // namespace
@@ -45,19 +48,17 @@ const char* FrameStatusName(FrameStatus status) {
     case FrameStatus::kNoPrefix: return "no-prefix";
     case FrameStatus::kBadLength: return "bad-length";
     case FrameStatus::kReadError: return "read-error";
+    case FrameStatus::kDeadline: return "deadline-passed";
+    case FrameStatus::kStopped: return "stopped";
   }
   return "unknown";
 }
 
-FrameRead ReadRequestFrame(int fd) {
+FrameRead ReadRequestFrame(Connection& connection) {
   FrameRead frame;
-  const int prefix = ReceiveUpTo(fd, &frame.raw, kFramePrefixSize);
-  if (prefix < 0) {
-    frame.status = FrameStatus::kReadError;
-    return frame;
-  }
-  if (prefix == 0) {
-    frame.status = FrameStatus::kNoPrefix;
+  const IoStatus prefix = ReceiveUpTo(connection, &frame.raw, kFramePrefixSize);
+  if (prefix != IoStatus::kOk) {
+    frame.status = Unfinished(prefix, FrameStatus::kNoPrefix);
     return frame;
   }
   frame.declared_length = DecodeFrameLength(
@@ -66,12 +67,9 @@ FrameRead ReadRequestFrame(int fd) {
     frame.status = FrameStatus::kBadLength;
     return frame;
   }
-  const int body = ReceiveUpTo(fd, &frame.raw, frame.declared_length);
-  if (body < 0) {
-    frame.status = FrameStatus::kReadError;
-  } else {
-    frame.status = body == 1 ? FrameStatus::kComplete : FrameStatus::kShort;
-  }
+  const IoStatus body = ReceiveUpTo(connection, &frame.raw, frame.declared_length);
+  frame.status = body == IoStatus::kOk ? FrameStatus::kComplete
+                                       : Unfinished(body, FrameStatus::kShort);
   return frame;
 }
 

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "connection.h"
+
 namespace qmsim {
 
 // Size of the binary prefix (client type byte and length).
@@ -29,7 +31,9 @@ enum class FrameStatus {
   kShort,         // valid prefix, but the peer stopped sending before L bytes
   kNoPrefix,      // fewer than 5 bytes arrived
   kBadLength,     // the length field is outside the accepted bounds
-  kReadError,     // recv failed (including a receive timeout)
+  kReadError,     // the connection failed (reset)
+  kDeadline,      // the connection's deadline passed first
+  kStopped,       // SIGTERM/SIGINT arrived first
 };
 
 // Short name of a status for log lines ("complete", "short", ...).
@@ -42,12 +46,11 @@ struct FrameRead {
   std::string raw;                    // every byte received, prefix included
 };
 
-// Reads one frame from the connected socket fd: the prefix, then until the
-// declared length has arrived or the peer shuts down its write side. Never
-// reads more than the declared length (or the prefix alone when the length is
-// rejected). A receive timeout set on fd ends the read as kReadError. The fd
-// stays owned by the caller.
-FrameRead ReadRequestFrame(int fd);
+// Reads one frame from the connection: the prefix, then until the declared
+// length has arrived or the peer shuts down its write side. Never reads more
+// than the declared length (or the prefix alone when the length is
+// rejected). The connection's deadline and a stop request end the read.
+FrameRead ReadRequestFrame(Connection& connection);
 
 // The envelope text of a frame read with a valid prefix: raw without the
 // 5-byte prefix; empty when raw is shorter.

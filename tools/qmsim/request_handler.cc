@@ -75,26 +75,40 @@ std::string LogSafe(const std::string& text, std::size_t max_length) {
   return out;
 }
 
+bool IsServedCommand(std::uint32_t code) {
+  return code == kCmdGetDateTimeTracker || code == kCmdGetRecordingInfo ||
+         code == kCmdGetMotionInfo;
+}
+
+const char* CommandName(std::uint32_t code) {
+  switch (code) {
+    case kCmdGetDateTimeTracker: return "day-tracker";
+    case kCmdGetRecordingInfo: return "recording-info";
+    case kCmdGetMotionInfo: return "motion-info";
+    default: return "unknown-command";
+  }
+}
+
+std::string DescribeRequest(const SimRequest& request) {
+  const std::uint32_t code = request.command;
+  std::string text = std::to_string(code) + " " + CommandName(code);
+  if (!IsServedCommand(code)) return text;
+  text += " camera=" + CameraText(request);
+  if (code == kCmdGetDateTimeTracker) return text + " date=" + LogSafe(request.str1);
+  return text + " window=" + LogSafe(request.str1) + ".." + LogSafe(request.str2);
+}
+
 SimReply AnswerRequest(const SimRequest& request, const Scenario& scenario,
                        const Credentials& credentials) {
   SimReply reply;
-  reply.summary = std::to_string(request.command);
   const std::uint32_t code = request.command;
-  if (code != kCmdGetDateTimeTracker && code != kCmdGetRecordingInfo &&
-      code != kCmdGetMotionInfo) {
-    reply.outcome = "unknown-command";
+  if (!IsServedCommand(code)) {
+    reply.outcome = "not served";
     return reply;
-  }
-  reply.summary += " camera=" + CameraText(request);
-  if (code == kCmdGetDateTimeTracker) {
-    reply.summary += " date=" + LogSafe(request.str1);
-  } else {
-    reply.summary +=
-        " window=" + LogSafe(request.str1) + ".." + LogSafe(request.str2);
   }
   if (request.uid != credentials.user || request.pwd != credentials.password) {
     reply.bytes = kLoginFailureDocument;
-    reply.outcome = "login-refused";
+    reply.outcome = "login-refused for user \"" + LogSafe(request.uid) + "\"";
     return reply;
   }
   if (code == kCmdGetDateTimeTracker) {

@@ -3,10 +3,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
+#include <map>
 #include <memory>
 #include <tinyxml.h>
 
 #include "envelope.h"
+#include "markup_depth.h"
 
 namespace qmsim {
 namespace {
@@ -14,6 +17,23 @@ namespace {
 // "line N: " for an element.
 std::string At(const TiXmlElement* e) {
   return "line " + std::to_string(e->Row()) + ": ";
+}
+
+// Refuses any attribute of e not in `known`, so that a misspelt name is
+// reported instead of falling back to a default.
+bool OnlyKnownAttributes(const TiXmlElement* e, std::initializer_list<const char*> known,
+                         std::string* error) {
+  for (const TiXmlAttribute* a = e->FirstAttribute(); a; a = a->Next()) {
+    bool found = false;
+    for (const char* name : known) found = found || a->NameTStr() == name;
+    if (found) continue;
+    std::string wanted;
+    for (const char* name : known) wanted += std::string(wanted.empty() ? "" : ", ") + name;
+    *error = At(e) + "unknown attribute \"" + a->NameTStr() + "\" on <" + e->ValueStr() +
+             "> (want " + (wanted.empty() ? std::string("none") : wanted) + ")";
+    return false;
+  }
+  return true;
 }
 
 // Reads a required (or, with fallback, optional) unsigned attribute.
@@ -60,7 +80,8 @@ bool ReadSpan(const TiXmlElement* e, std::string* start_text, std::string* end_t
 }
 
 bool ReadFile(const TiXmlElement* e, SimFile* file, std::string* error) {
-  if (!ReadUnsignedAttr(e, "id", true, &file->id, error) ||
+  if (!OnlyKnownAttributes(e, {"id", "name", "start", "end", "type", "frames"}, error) ||
+      !ReadUnsignedAttr(e, "id", true, &file->id, error) ||
       !ReadUnsignedAttr(e, "type", false, &file->type, error) ||
       !ReadUnsignedAttr(e, "frames", false, &file->frames, error)) {
     return false;
@@ -72,26 +93,55 @@ bool ReadFile(const TiXmlElement* e, SimFile* file, std::string* error) {
 }
 
 bool ReadMotion(const TiXmlElement* e, SimMotion* motion, std::string* error) {
-  return ReadUnsignedAttr(e, "file", false, &motion->file_id, error) &&
+  return OnlyKnownAttributes(e, {"file", "start", "end"}, error) &&
+         ReadUnsignedAttr(e, "file", false, &motion->file_id, error) &&
          ReadSpan(e, &motion->start_text, &motion->end_text, &motion->start,
                   &motion->end, error);
 }
 
-bool ReadCamera(const TiXmlElement* e, SimCamera* camera, std::string* error) {
-  if (!ReadUnsignedAttr(e, "id", true, &camera->id, error)) return false;
+// Line of each file id read so far, over all cameras: a file id names one
+// recording of the server.
+using FileLines = std::map<std::uint32_t, int>;
+
+// Reads a camera and its children. A motion's file must be a file of the
+// same camera (anywhere in it); file 0, or none, means a motion in a gap.
+bool ReadCamera(const TiXmlElement* e, SimCamera* camera, FileLines* file_lines,
+                std::string* error) {
+  if (!OnlyKnownAttributes(e, {"id"}, error) ||
+      !ReadUnsignedAttr(e, "id", true, &camera->id, error)) {
+    return false;
+  }
+  std::vector<const TiXmlElement*> motion_elements;
   for (const TiXmlElement* child = e->FirstChildElement(); child;
        child = child->NextSiblingElement()) {
     if (child->ValueStr() == "file") {
       SimFile file;
       if (!ReadFile(child, &file, error)) return false;
+      const auto earlier = file_lines->emplace(file.id, child->Row());
+      if (!earlier.second) {
+        *error = At(child) + "file id " + std::to_string(file.id) + " already used on line " +
+                 std::to_string(earlier.first->second);
+        return false;
+      }
       camera->files.push_back(file);
     } else if (child->ValueStr() == "motion") {
       SimMotion motion;
       if (!ReadMotion(child, &motion, error)) return false;
       camera->motions.push_back(motion);
+      motion_elements.push_back(child);
     } else {
       *error = At(child) + "unknown element <" + child->ValueStr() +
                "> in <camera> (want <file> or <motion>)";
+      return false;
+    }
+  }
+  for (std::size_t i = 0; i < camera->motions.size(); ++i) {
+    const std::uint32_t id = camera->motions[i].file_id;
+    bool found = id == 0;
+    for (const SimFile& file : camera->files) found = found || file.id == id;
+    if (!found) {
+      *error = At(motion_elements[i]) + "motion refers to file " + std::to_string(id) +
+               ", which camera " + std::to_string(camera->id) + " does not have";
       return false;
     }
   }
@@ -112,7 +162,13 @@ const SimCamera* Scenario::FindCamera(std::int64_t id) const {
 }
 
 bool ParseScenarioText(const std::string& text, Scenario* out, std::string* error) {
-  TiXmlBase::SetCondenseWhiteSpace(false);
+  int deep_line = 0;
+  if (!NestingWithin(text, kMaxScenarioDepth, &deep_line)) {
+    *error = "line " + std::to_string(deep_line) + ": elements nested deeper than " +
+             std::to_string(kMaxScenarioDepth) + " levels";
+    return false;
+  }
+  KeepXmlWhiteSpace();
   TiXmlDocument doc;
   doc.Parse(text.c_str());
   if (doc.Error()) {
@@ -125,7 +181,9 @@ bool ParseScenarioText(const std::string& text, Scenario* out, std::string* erro
     *error = "the document element must be <scenario>";
     return false;
   }
+  if (!OnlyKnownAttributes(root, {}, error)) return false;
   Scenario scenario;
+  FileLines file_lines;
   for (const TiXmlElement* e = root->FirstChildElement(); e;
        e = e->NextSiblingElement()) {
     if (e->ValueStr() != "camera") {
@@ -134,7 +192,7 @@ bool ParseScenarioText(const std::string& text, Scenario* out, std::string* erro
       return false;
     }
     SimCamera camera;
-    if (!ReadCamera(e, &camera, error)) return false;
+    if (!ReadCamera(e, &camera, &file_lines, error)) return false;
     if (scenario.cameras.count(camera.id) != 0) {
       *error = At(e) + "camera " + std::to_string(camera.id) + " appears twice";
       return false;

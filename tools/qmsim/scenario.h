@@ -9,7 +9,10 @@
 //     </camera>
 //   </scenario>
 // Times are "YYYY-MM-DDTHH:MM:SS" plus any zone suffix; the texts are kept and
-// sent back verbatim, the wall-clock part is used for selection.
+// sent back verbatim, the wall-clock part is used for selection. Unknown
+// elements and attributes are refused; file ids are unique in the whole
+// scenario; a motion's file is a file of its camera, or 0 (none); elements
+// nest at most kMaxScenarioDepth levels (markup_depth.h).
 #ifndef QMSIM_SCENARIO_H
 #define QMSIM_SCENARIO_H
 

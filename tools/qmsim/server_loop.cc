@@ -1,116 +1,85 @@
 #include "server_loop.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
-#include "envelope.h"
-#include "frame_reader.h"
+#include "common/exit_status.h"
+#include "connection_pool.h"
+#include "log.h"
+#include "serve_connection.h"
 #include "socket_io.h"
+#include "stop_signal.h"
 #include "unique_fd.h"
 
 namespace qmsim {
 namespace {
 
-volatile std::sig_atomic_t g_stop = 0;
-
-extern "C" void OnStopSignal(int) { g_stop = 1; }
-
-// Installs the stop handlers with SIGTERM/SIGINT blocked; they are let
-// through only while waiting in ppoll, so a stop request cannot slip in
-// between the check and the wait, and never interrupts a connection.
-void InstallStopHandlers(sigset_t* wait_mask) {
-  struct sigaction action;
-  std::memset(&action, 0, sizeof action);
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
-  std::signal(SIGPIPE, SIG_IGN);
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGTERM);
-  sigaddset(&stop_signals, SIGINT);
-  sigprocmask(SIG_BLOCK, &stop_signals, wait_mask);
-  sigdelset(wait_mask, SIGTERM);
-  sigdelset(wait_mask, SIGINT);
-}
-
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-// Saves the raw request bytes of connection n under dir.
-void RecordRequest(const std::string& dir, unsigned long n, const std::string& raw) {
-  const std::string path = dir + "/request-" + std::to_string(n) + ".bin";
-  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "wb"));
-  if (!f || std::fwrite(raw.data(), 1, raw.size(), f.get()) != raw.size()) {
-    std::fprintf(stderr, "qmsim: cannot record request to %s\n", path.c_str());
+// Removes the port file when the server leaves, whichever way it leaves.
+class PortFileRemover {
+ public:
+  explicit PortFileRemover(const std::string& path) : path_(path) {}
+  ~PortFileRemover() {
+    if (!path_.empty()) std::remove(path_.c_str());
   }
-}
+  PortFileRemover(const PortFileRemover&) = delete;
+  PortFileRemover& operator=(const PortFileRemover&) = delete;
 
-void LogLine(const std::string& line) {
-  std::fputs(line.c_str(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
-}
+ private:
+  std::string path_;
+};
 
-// Reads, answers and closes one connection.
-void ServeConnection(int fd, unsigned long n, const ServerOptions& options,
-                     const Scenario& scenario) {
-  SetIoTimeouts(fd, options.io_timeout_ms);
-  const FrameRead frame = ReadRequestFrame(fd);
-  if (!options.record_dir.empty()) RecordRequest(options.record_dir, n, frame.raw);
-  if (frame.status != FrameStatus::kComplete && frame.status != FrameStatus::kShort) {
-    std::string line = std::string("- frame ") + FrameStatusName(frame.status) +
-                       " (" + std::to_string(frame.raw.size()) + " bytes";
-    if (frame.status == FrameStatus::kBadLength) {
-      line += ", length " + std::to_string(frame.declared_length);
+// Accepts and serves connections until the stop signal or the request
+// limit, or until waiting fails (*failed set); returns how many connections
+// were accepted.
+unsigned long AcceptLoop(int listener, const ServerOptions& options, const Scenario& scenario,
+                         ConnectionPool* pool, bool* failed) {
+  const int deadline_ms = ConnectionDeadlineMs(options);
+  unsigned long accepted = 0;
+  while (!StopRequested() && (options.max_requests == 0 || accepted < options.max_requests)) {
+    // A full pool leaves new connections in the listen queue.
+    pollfd fds[3] = {{StopSignalFd(), POLLIN, 0},
+                     {pool->FinishedFd(), POLLIN, 0},
+                     {pool->HasRoom() ? listener : -1, POLLIN, 0}};
+    if (::poll(fds, 3, -1) < 0) {
+      if (errno == EINTR) continue;
+      LogProblem(std::string("poll failed: ") + std::strerror(errno));
+      *failed = true;
+      break;
     }
-    LogLine(line + ") closed");
-    FinishConnection(fd);
-    return;
+    if (fds[0].revents & POLLIN) break;
+    if (fds[1].revents & POLLIN) pool->Reap();
+    if (!(fds[2].revents & POLLIN)) continue;
+    UniqueFd fd(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    if (!fd.Valid()) continue;  // the peer gave up before accept
+    const unsigned long n = ++accepted;
+    // Request/reply connections get one total deadline; stream connections
+    // would be given ConnectionDeadline::PerIdle here instead.
+    auto connection = std::make_shared<Connection>(std::move(fd), StopSignalFd(),
+                                                   ConnectionDeadline::Total(deadline_ms));
+    const bool started = pool->Start([connection, n, &options, &scenario] {
+      ServeConnection(*connection, n, options, scenario);
+    });
+    if (!started) LogLine("#" + std::to_string(n) + " no thread to serve it: closed unread");
   }
-  SimRequest request;
-  std::string error;
-  if (!ParseEnvelope(EnvelopeText(frame), &request, &error)) {
-    LogLine("- bad-request (" + std::string(FrameStatusName(frame.status)) +
-            " frame): " + error + "; closed");
-    FinishConnection(fd);
-    return;
-  }
-  SimReply reply = AnswerRequest(request, scenario, options.credentials);
-  const FaultMode fault = FaultFor(options.fault, request.command);
-  ApplyContentFault(fault, &reply);
-  std::string line = reply.summary + " " + reply.outcome;
-  if (frame.status == FrameStatus::kShort) line += " short-frame";
-  bool sent = true;
-  if (fault == FaultMode::kClose) {
-    line += " fault=close 0 bytes";
-  } else {
-    line += " " + std::to_string(reply.bytes.size()) + " bytes";
-    if (fault == FaultMode::kStall) {
-      line += " fault=stall " + std::to_string(options.fault.stall_ms) + "ms";
-      PauseMs(options.fault.stall_ms);
-    }
-    if (fault == FaultMode::kChunked) {
-      line += " fault=chunked";
-      sent = SendInChunks(fd, reply.bytes.data(), reply.bytes.size(),
-                          options.fault.chunk_size, options.fault.chunk_pause_ms);
-    } else {
-      sent = SendAll(fd, reply.bytes.data(), reply.bytes.size());
-    }
-  }
-  if (!sent) line += " send-failed";
-  LogLine(line);
-  FinishConnection(fd);
+  return accepted;
 }
 
 }  // namespace
+
+int ConnectionDeadlineMs(const ServerOptions& options) {
+  if (options.deadline_ms > 0) return options.deadline_ms;
+  const bool stalls = options.fault.mode == FaultMode::kStall;
+  return kDefaultDeadlineMs + (stalls && options.fault.stall_ms > 0 ? options.fault.stall_ms : 0);
+}
 
 bool WritePortFile(const std::string& path, std::uint16_t port, std::string* error) {
   const std::string temporary = path + ".tmp";
@@ -127,45 +96,44 @@ bool WritePortFile(const std::string& path, std::uint16_t port, std::string* err
   }
   if (std::rename(temporary.c_str(), path.c_str()) != 0) {
     *error = "cannot rename port file to " + path + ": " + std::strerror(errno);
+    std::remove(temporary.c_str());
     return false;
   }
   return true;
 }
 
 int RunServer(const ServerOptions& options, const Scenario& scenario) {
-  sigset_t wait_mask;
-  InstallStopHandlers(&wait_mask);
+  if (!InstallStopSignal()) {
+    LogProblem(std::string("cannot set up the stop signals: ") + std::strerror(errno));
+    return qmtools::kExitFailure;
+  }
+  // A file left by a server that was killed must not show a port nobody serves.
+  PortFileRemover remover(options.port_file);
+  if (!options.port_file.empty()) std::remove(options.port_file.c_str());
   std::string error;
   UniqueFd listener = OpenListener(options.host, options.port, &error);
   if (!listener.Valid()) {
-    std::fprintf(stderr, "qmsim: %s\n", error.c_str());
-    return 1;
+    LogProblem(error);
+    return qmtools::kExitFailure;
   }
   const std::uint16_t port = BoundPort(listener.Get());
   if (!options.port_file.empty() && !WritePortFile(options.port_file, port, &error)) {
-    std::fprintf(stderr, "qmsim: %s\n", error.c_str());
-    return 1;
+    LogProblem(error);
+    return qmtools::kExitFailure;
+  }
+  ConnectionPool pool(kMaxConcurrentConnections);
+  if (!pool.Valid()) {
+    LogProblem(std::string("cannot create a pipe: ") + std::strerror(errno));
+    return qmtools::kExitFailure;
   }
   LogLine("qmsim listening on " + options.host + ":" + std::to_string(port));
-  unsigned long served = 0;
-  while (!g_stop && (options.max_requests == 0 || served < options.max_requests)) {
-    pollfd waiting;
-    waiting.fd = listener.Get();
-    waiting.events = POLLIN;
-    waiting.revents = 0;
-    const int ready = ::ppoll(&waiting, 1, nullptr, &wait_mask);
-    if (ready < 0) {
-      if (errno == EINTR) continue;
-      std::fprintf(stderr, "qmsim: poll failed: %s\n", std::strerror(errno));
-      return 1;
-    }
-    UniqueFd connection(::accept4(listener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
-    if (!connection.Valid()) continue;  // the peer gave up before accept
-    ++served;
-    ServeConnection(connection.Get(), served, options, scenario);
-  }
-  LogLine("qmsim stopping after " + std::to_string(served) + " connections");
-  return 0;
+  bool failed = false;
+  const unsigned long accepted = AcceptLoop(listener.Get(), options, scenario, &pool, &failed);
+  listener.Reset();  // no more connections, also while the last ones finish
+  pool.JoinAll();    // prompt after a stop signal: every wait watches it
+  LogLine("qmsim stopping after " + std::to_string(accepted) + " connections" +
+          (StopRequested() ? " (stop signal)" : ""));
+  return failed ? qmtools::kExitFailure : qmtools::kExitOk;
 }
 
 }  // namespace qmsim

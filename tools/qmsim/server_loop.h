@@ -1,31 +1,24 @@
-// The accept loop of the stand-in: one request per connection, reply, close.
+// The accept loop of the stand-in: each connection on its own thread (at most
+// kMaxConcurrentConnections at once), one request per connection, reply,
+// close.
 #ifndef QMSIM_SERVER_LOOP_H
 #define QMSIM_SERVER_LOOP_H
 
 #include <cstdint>
 #include <string>
 
-#include "faults.h"
-#include "request_handler.h"
 #include "scenario.h"
+#include "server_options.h"
 
 namespace qmsim {
 
-struct ServerOptions {
-  std::string host = "127.0.0.1";
-  std::uint16_t port = 4011;
-  std::string port_file;      // written with the bound port once listening
-  unsigned long max_requests = 0;  // 0: serve until SIGTERM/SIGINT
-  std::string record_dir;     // each raw request saved as request-<n>.bin
-  int io_timeout_ms = 5000;   // per-connection send and receive timeout
-  Credentials credentials;
-  FaultPlan fault;
-};
-
-// Listens and serves connections until max_requests connections were served
-// or SIGTERM/SIGINT arrives. Prints one line per connection on standard
-// output (flushed) and problems on standard error. Returns the exit status:
-// 0 after a clean stop, 1 when it cannot listen or write the port file.
+// Listens and serves connections until max_requests connections were
+// accepted and served, or SIGTERM/SIGINT arrives (connections in progress
+// are then cut off). The port file exists only while listening: a stale one
+// is removed at the start, the new one on every way out. Logs one line per
+// event on standard output and problems on standard error. Returns the exit
+// status: kExitOk after a clean stop (also on SIGTERM/SIGINT), kExitFailure
+// when it cannot listen or write the port file.
 int RunServer(const ServerOptions& options, const Scenario& scenario);
 
 // Writes "<port>\n" to path atomically (temporary file, then rename).
