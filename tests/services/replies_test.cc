@@ -45,17 +45,14 @@ std::vector<std::wstring> Cameras(const QM::CameraMap& map) {
   std::vector<std::wstring> out;
   for (const auto& e : map) {
     const QM::Camera& c = *e.second;
-    std::wstring s = std::to_wstring(c.ID());
-    for (const std::wstring* w : {&c.Name, &c.IPAddress, &c.UserName, &c.Password})
-      s += L" " + *w;
-    for (unsigned n : {c.FrameWidth, c.FrameHeight, c.FrameRate}) s += L" " + std::to_wstring(n);
-    s += L" " + c.FourCC;
-    for (unsigned n : {unsigned(c.IsPTZ), unsigned(c.Disabled), unsigned(c.Active),
-                       unsigned(c.HTTPPort), unsigned(c.RTSPPort), c.NetworkBandwidth})
-      s += L" " + std::to_wstring(n);
-    out.push_back(s + L" " + c.LastRecievedTime);
-    EXPECT_EQ(e.first, c.ID());
-    EXPECT_FALSE(c.GetServer());
+    wchar_t s[512];
+    swprintf(s, 512, L"%u %ls %ls %ls %ls %u %u %u %ls %d %d %d %u %u %u %ls", c.ID(),
+             c.Name.c_str(), c.IPAddress.c_str(), c.UserName.c_str(), c.Password.c_str(), c.FrameWidth,
+             c.FrameHeight, c.FrameRate, c.FourCC.c_str(), c.IsPTZ, c.Disabled, c.Active,
+             unsigned(c.HTTPPort), unsigned(c.RTSPPort), c.NetworkBandwidth,
+             c.LastRecievedTime.c_str());
+    out.push_back(s);
+    EXPECT_TRUE(e.first == c.ID() && !c.GetServer());
   }
   return out;
 }

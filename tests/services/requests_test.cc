@@ -18,13 +18,14 @@ TEST(Requests, WrappersSendTheirCommandAndParametersAndRefuseRecordsTheyCannotUs
   CameraPtr owned = boost::make_shared<QM::Camera>(12, server);
   auto file = boost::make_shared<QM::VideoFile>(L"c12_0001.dat");
   file->SetCamera(owned);
-  const std::string kFilesQuery =
-      "SELECT StartTime, EndTime, TotalFrames, FileName, RecordingType, Flag, "
-      "FileManipulationStatus FROM dbo.VideoFiles WHERE CameraID=30 AND StartTime &gt;= (SELECT "
-      "StartTime FROM dbo.VideoFiles WHERE FileName=&apos;&apos;) INTERSECT SELECT StartTime, "
-      "EndTime, TotalFrames, FileName, RecordingType, Flag, FileManipulationStatus FROM "
-      "dbo.VideoFiles WHERE CameraID=30 AND EndTime &lt;= (SELECT EndTime FROM dbo.VideoFiles "
-      "WHERE FileName=&apos;&apos;)";
+  // Camera 30's file query straight from the builder.
+  const auto QueryB = [](const wchar_t* first, const wchar_t* last) {
+    QM::ReqPkt pkt;
+    unsigned int n = 0;
+    const char* frame = pkt.GetCameraVideoFiles(30, &n, first, last);
+    return Params(ByteVector(frame, frame + n - 1));
+  };
+  server->SetUser(L"op2");  // every wrapper sends the credentials valid now
   const struct { const char* name; ByteVector frame; Texts want; } cases[] = {
       {"Description", server->ReqPkt_GetServerMetadata(),
        {"6", "50002", "0", "0", "0", "", "", ""}},
@@ -37,8 +38,10 @@ TEST(Requests, WrappersSendTheirCommandAndParametersAndRefuseRecordsTheyCannotUs
        {"2", "321", "12", "0", "0", "c12_0001.dat", "", ""}},
       {"FileFramesOfRecord", server->ReqPkt_GetVideoFileFrames(file, 1, 2, -3, L"x"),
        {"2", "302", "1", "2", "-3", "c12_0001.dat", "x", "12"}},
-      {"AllFilesOfCamera", server->ReqPkt_GetVideoFilesMetadata(listed),
-       {"6", "50014", "0", "0", "0", kFilesQuery, "", ""}},
+      {"AllFilesOfCamera", server->ReqPkt_GetVideoFilesMetadata(listed), QueryB(L"", L"")},
+      {"FilesOfCamera", server->ReqPkt_GetVideoFilesMetadata(listed, L"a", L"b"),
+       QueryB(L"a", L"b")},
+      {"FilesOfId", server->ReqPkt_GetVideoFilesMetadata(30, L"b", L"a"), QueryB(L"b", L"a")},
       {"Folders", server->ReqPkt_GetCameraVideoFileDirectories(listed),
        {"2", "413", "1", "30", "0", "D:\\Data\\10.0.0.3-30", "", ""}},
       // The span's camera form takes the ID of the camera's own server.
@@ -56,7 +59,11 @@ TEST(Requests, WrappersSendTheirCommandAndParametersAndRefuseRecordsTheyCannotUs
       {"FileWithoutCamera", server->ReqPkt_GetVideoFileFrames(
            boost::make_shared<QM::VideoFile>(L"a"), 1, 2, 3, L""), {}},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.want, Params(c.frame)) << c.name;
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.want, Params(c.frame)) << c.name;
+    const std::string text(c.frame.begin(), c.frame.end());
+    EXPECT_EQ(!c.frame.empty(), text.find("<UID id=\"ref-3\">op2</UID>") != std::string::npos);
+  }
 
   // Once the camera or its server is gone, the records give no request.
   owned.reset();
