@@ -23,10 +23,11 @@ const size_t kLimit = QM::kMaxReplyNesting;
 // sanitizer build.
 const size_t kReferenceDepth = 3 * kLimit;
 
-// The deepest element TinyXML entered, reading `text` from a zero-padded
-// buffer as ReplyDocument hands it over.
+// The deepest element TinyXML entered, reading `text` as ReplyDocument hands
+// it over: up to its first zero byte, then zero bytes only (TinyXML steps
+// over a zero byte that ends a multi-byte character).
 size_t TinyXmlDepth(const std::string& text, bool* error) {
-  std::vector<char> buffer(text.begin(), text.end());
+  std::vector<char> buffer(text.begin(), text.begin() + std::min(text.find('\0'), text.size()));
   buffer.resize(text.size() + 4, '\0');
   TiXmlDocument document;
   document.Parse(buffer.data(), nullptr, TIXML_ENCODING_UNKNOWN);
@@ -105,11 +106,12 @@ class ReplyMaker {
     return items[Pick(N)];
   }
 
-  // Optional byte-order mark, declaration and other prolog markup.
-  std::string Prolog() {
+  // Optional byte-order mark, declaration and (unless `tame`) other prolog
+  // markup, which may end the document early.
+  std::string Prolog(bool tame = false) {
     std::string out = Pick(5) == 0 ? "\xEF\xBB\xBF" : "";
     if (Pick(3) != 0) out += OneOf(kDeclarations);
-    while (Pick(3) == 0) out += OneOf(kMarkupPieces) + (Pick(2) ? "\r\n" : "");
+    while (!tame && Pick(3) == 0) out += OneOf(kMarkupPieces) + (Pick(2) ? "\r\n" : "");
     return out;
   }
 
@@ -161,7 +163,7 @@ class ReplyMaker {
   // `depth` nested elements, with random attributes and filler or, when
   // `tame`, with levels that read without error.
   std::string Chain(size_t depth, bool tame) {
-    std::string open = Prolog(), close;
+    std::string open = Prolog(tame), close;
     for (size_t i = 0; i < depth; ++i) {
       open += tame ? OneOf(kTameLevels) : "<L" + Attributes() + ">" + Filler();
       close += tame ? OneOf(kTameClosers) : "</L>" + Filler();
