@@ -50,15 +50,8 @@ size_t TinyXmlDepth(const std::string& text, bool* error) {
   return deepest;
 }
 
-std::string Shown(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text.substr(0, 160)) {
-    static const char kHex[] = "0123456789ABCDEF";
-    out += c >= 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c))
-                                 : std::string("\\x") + kHex[c >> 4] + kHex[c & 15];
-  }
-  return out;
-}
+// The start of a reply, non-printing bytes escaped.
+std::string Shown(const std::string& text) { return testing::PrintToString(text.substr(0, 160)); }
 
 // Pieces of replies: what a .NET server writes (expression columns, legacy
 // and UTF-8 texts, style-sheet instructions) and what trips a naive scan
@@ -176,17 +169,10 @@ class ReplyMaker {
     for (size_t n = 1 + Pick(4); n > 0; --n) {
       const size_t at = Pick(text.size() + 1);
       const size_t length = std::min<size_t>(1 + Pick(64), text.size() - std::min(at, text.size()));
-      switch (Pick(3)) {
-        case 0:
-          text.insert(at, Pick(8) ? OneOf(kMutationPieces) : std::string(1, '\0'));
-          break;
-        case 1:
-          text.erase(at, std::min<size_t>(length, 8));
-          break;
-        default:
-          text.insert(Pick(text.size() + 1), text.substr(at, length));
-          break;
-      }
+      const size_t edit = Pick(3);
+      if (edit == 0) text.insert(at, Pick(8) ? OneOf(kMutationPieces) : std::string(1, '\0'));
+      if (edit == 1) text.erase(at, std::min<size_t>(length, 8));
+      if (edit == 2) text.insert(Pick(text.size() + 1), text.substr(at, length));
     }
     return text;
   }
@@ -235,9 +221,7 @@ TEST(ReplyGuardDifferentialTest, GuardCountDiffersFromTinyXmlOnGeneratedOrMutate
 TEST(ReplyGuardDifferentialTest, ReplyNestedPastTinyXmlsReachIsLetThrough) {
   // Levels whose end tags TinyXML reads as values, comments, character data,
   // a swallowing entity or (in UTF-8) the tail of a multi-byte character.
-  const struct {
-    std::string prolog, level;
-  } chains[] = {
+  const struct { std::string prolog, level; } chains[] = {
       {"", "<L a=\"</L>\" b='x<y'><!-- </L> --><![CDATA[</L>]]>&#x</L>x41;"},
       {"<?xml version=\"1.0\" encoding=\"windows-1252\"?><?xml-stylesheet href='my day.xsl'?>",
        "<Row v=\"Caf\xE9\" e='a>b'>\xE9<?pi it's </Row>?>"},
