@@ -8,121 +8,17 @@
 #include <string_view>
 #include <vector>
 
+#include "client/reply_nesting.h"
 #include "protocol/text_convert.h"
 
 namespace {
 
 const char kLoginErrorText[] = "Login Error";
 
-// TinyXML parses and frees elements recursively, so a reply nesting tens of
-// thousands of elements would exhaust the stack; real replies nest fewer
-// than ten levels.
-const size_t kMaxNesting = QM::kMaxReplyNesting;
-
 // Zero bytes kept after the terminator of the text. Reading UTF-8, TinyXML
 // steps over a whole multi-byte character even when its lead byte is the
 // last byte of the text, landing up to three bytes past the terminator.
 const size_t kParserSlack = 3;
-
-const size_t kNpos = std::string_view::npos;
-
-bool IsXmlBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
-// Whether TinyXML, reading UTF-8 one character at a time, might take the
-// byte at `i` as part of a multi-byte character that starts before it.
-bool MaybeInsideCharacter(std::string_view text, size_t i) {
-  const auto back = [&](size_t n) {
-    return static_cast<unsigned char>(text[i - n]);
-  };
-  return (i >= 1 && back(1) >= 0xC0) || (i >= 2 && back(2) >= 0xE0) ||
-         (i >= 3 && back(3) >= 0xF0);
-}
-
-// Position just after the first `end` at or after `from`; the text's size
-// when there is none.
-size_t SkipPast(std::string_view text, size_t from, std::string_view end) {
-  const size_t at = text.find(end, from);
-  return at == kNpos ? text.size() : at + end.size();
-}
-
-// Scans the tag that starts with the '<' at `i` up to its '>'. Quoted values
-// are skipped; `blanks_in_quotes` tells whether they may hold blanks. Returns
-// the position after the '>' (the text's size when the tag is unterminated)
-// and whether the tag ends with "/>", or kNpos when TinyXML might see the
-// tag end elsewhere: a '<' in the tag, a '<' or '>' inside a quoted value, or
-// a closing quote that a multi-byte character might swallow.
-size_t ScanTag(std::string_view text, size_t i, bool blanks_in_quotes,
-               bool* self_closing) {
-  char quote = 0;
-  for (size_t j = i + 1; j < text.size(); ++j) {
-    const char c = text[j];
-    if (quote != 0) {
-      if (c == '<' || c == '>') return kNpos;
-      if (!blanks_in_quotes && IsXmlBlank(c)) return kNpos;
-      if (c == quote) {
-        if (MaybeInsideCharacter(text, j)) return kNpos;
-        quote = 0;
-      }
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '<') {
-      return kNpos;
-    } else if (c == '>') {
-      *self_closing = text[j - 1] == '/';
-      return j + 1;
-    }
-  }
-  return text.size();
-}
-
-// False when elements of `text` might nest deeper than kMaxNesting in
-// TinyXML's reading, or when the text is too ambiguous to tell. The count
-// never falls below TinyXML's own: every start tag counts, while an end tag
-// is not counted when its '<' might be swallowed by a multi-byte character;
-// comments, character data and declarations are skipped exactly as TinyXML
-// skips them.
-bool NestingWithinLimit(std::string_view text) {
-  size_t depth = 0;
-  size_t i = 0;
-  while (i < text.size()) {
-    if (text[i] != '<') {
-      ++i;
-      continue;
-    }
-    const std::string_view rest = text.substr(i);
-    const bool maybe_swallowed = MaybeInsideCharacter(text, i);
-    if (rest.substr(0, 2) == "</") {
-      if (!maybe_swallowed && depth > 0) --depth;
-      i += 2;
-      continue;
-    }
-    if (rest.size() > 1 && (rest[1] == '!' || rest[1] == '?')) {
-      // A swallowed '<' would turn the body into markup for TinyXML.
-      if (maybe_swallowed) return false;
-      if (rest.substr(0, 4) == "<!--") {
-        i = SkipPast(text, i + 4, "-->");
-      } else if (rest.substr(0, 9) == "<![CDATA[") {
-        i = SkipPast(text, i + 9, "]]>");
-      } else if (rest[1] == '!') {
-        i = SkipPast(text, i + 2, ">");
-      } else {
-        bool unused = false;
-        i = ScanTag(text, i, false, &unused);
-        if (i == kNpos) return false;
-      }
-      continue;
-    }
-    // A start tag: one level deeper until its end tag, unless "/>" ends it.
-    if (++depth > kMaxNesting) return false;
-    bool self_closing = false;
-    i = ScanTag(text, i, true, &self_closing);
-    if (i == kNpos) return false;
-    if (self_closing) --depth;
-  }
-  return true;
-}
 
 bool IsBlank(wchar_t c) {
   return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\v' ||
@@ -167,7 +63,9 @@ ReplyDocument::ReplyDocument(const void* reply, unsigned int length)
                  : static_cast<size_t>(length);
     std::memcpy(text.data(), bytes, count);
   }
-  if (!NestingWithinLimit(std::string_view(text.data(), count))) return;
+  // Deeper nesting than kMaxReplyNesting is refused before TinyXML, which
+  // recurses once per level, could exhaust the stack on it.
+  if (!ReplyNestingWithinLimit(std::string_view(text.data(), count))) return;
   // TIXML_ENCODING_UNKNOWN lets TinyXML take the encoding from a byte-order
   // mark or the declaration. An empty text is reported as an error too.
   document_.Parse(text.data(), nullptr, TIXML_ENCODING_UNKNOWN);

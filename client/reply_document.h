@@ -26,8 +26,13 @@ bool CredentialsPassed(TiXmlHandle document);
 
 namespace QM {
 
-// Deepest element nesting a reply may have. TinyXML recurses once per level
-// while parsing and freeing; deeper replies are refused before parsing.
+// Deepest element nesting a reply may have: the number of elements on the
+// path from the document to its deepest element. The reply format needs no
+// such bound (real replies nest fewer than ten levels); it is a deliberate
+// hardening, because TinyXML recurses once per level while parsing and
+// freeing and a reply nested tens of thousands deep would overflow the stack.
+// Deeper replies are refused before TinyXML sees them; any reply within the
+// bound reaches TinyXML.
 const unsigned int kMaxReplyNesting = 1000;
 
 // Owns the parsed document of one reply. The reply text is the reply up to
@@ -36,15 +41,15 @@ const unsigned int kMaxReplyNesting = 1000;
 // reading UTF-8 may step up to three bytes past the terminator when the text
 // ends inside a multi-byte character), parsed by TinyXML with the encoding
 // detected from the text (a UTF-8 byte-order mark or a declaration), and the
-// buffer is released again. Before parsing, a conservative scan refuses texts
-// whose elements might nest deeper than kMaxReplyNesting. The reply bytes are
-// only read during construction.
+// buffer is released again. Before parsing, texts that TinyXML would nest
+// deeper than kMaxReplyNesting are refused (ReplyNestingWithinLimit, which
+// reads the text as TinyXML does). The reply bytes are only read during
+// construction.
 class ReplyDocument {
  public:
   // `reply` may be null only when `length` is 0. A null reply, an empty text,
-  // text that is not well-formed XML, nesting beyond kMaxReplyNesting (or
-  // markup too ambiguous to measure it, such as '<' or '>' inside a quoted
-  // value) or a buffer that cannot be allocated make Error() true.
+  // text that TinyXML does not parse without error, nesting beyond
+  // kMaxReplyNesting or a buffer that cannot be allocated make Error() true.
   ReplyDocument(const void* reply, unsigned int length);
 
   ReplyDocument(const ReplyDocument&) = delete;

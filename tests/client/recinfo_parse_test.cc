@@ -63,4 +63,40 @@ TEST(RecordingInfoParseTest, NumericFieldMisreadOrBadReplyNotGivingEmptyNonNullL
   EXPECT_TRUE(none && none->empty());
 }
 
+TEST(RecordingInfoParseTest, ReadableReplyWithMarkupInValuesOrLegacyBytesLosesRows) {
+  // Replies TinyXML reads without error: each must give its three rows.
+  const std::string schema =
+      "<xs:schema id=\"NewDataSet\"><xs:element name=\"Table\"><xs:complexType><xs:sequence>"
+      "<xs:element name=\"Long\" msdata:Expression=\"IIF(TotalFrames > 900, 1, 0)\"/>"
+      "<xs:element name=\"Short\" msdata:Expression=\"TotalFrames < 25\"/>"
+      "</xs:sequence></xs:complexType></xs:element></xs:schema>";
+  const struct { const char* what; std::string prolog, schema, row; } cases[] = {
+      {"expression column in the inline schema", "", schema, "<Table>"},
+      {"'<' and '>' in a row's attribute", "", "", "<Table diffgr:id=\"T<1>\" note='a>b<c'>"},
+      {"instruction with an apostrophe", "<?qm-export it's the day list?>", "", "<Table>"},
+      {"style sheet path with a blank",
+       "<?xml version=\"1.0\"?><?xml-stylesheet type=\"text/xsl\" href=\"My Styles/day.xsl\"?>", "",
+       "<Table>"},
+      {"Latin-1 byte ending a value, no declaration", "", "", "<Table camera=\"Caf\xE9\">"},
+      {"Latin-1 byte ending a value, legacy declaration",
+       "<?xml version=\"1.0\" encoding=\"windows-1252\"?>", "", "<Table camera='Entr\xE9" "e \xE9'>"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string rows;
+    for (char id : {'1', '2', '3'})
+      rows += c.row + "<FileID>" + id + "</FileID><FileName>f" + id + "</FileName></Table>";
+    const std::string text = c.prolog + "<DataSet>" + c.schema + "<diffgr:diffgram><NewDataSet>" +
+                             rows + "</NewDataSet></diffgr:diffgram></DataSet>";
+    const std::vector<char> bytes(text.begin(), text.end());
+    const QM::RecFileList files = Server::RspPkt_ParseGetRecordingInfo(bytes.data(), bytes.size());
+    ASSERT_TRUE(files);
+    EXPECT_EQ(3u, files->size());
+    for (unsigned int i = 0; i < files->size(); ++i) {
+      EXPECT_EQ(i + 1, (*files)[i]->FileId);
+      EXPECT_EQ(L"f" + std::to_wstring(i + 1), (*files)[i]->FileName);
+    }
+  }
+}
+
 }  // namespace
