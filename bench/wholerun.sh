@@ -3,6 +3,7 @@
 # (31 intervals, 93 files, 200 motions) and the 10x day (31 intervals, 856
 # files, 2,000 motions):
 #   bash bench/wholerun.sh [RUNS]        (default 200 counted rounds per day)
+#   bash bench/wholerun.sh --callgrind   (instruction counts instead of times)
 # Builds the benchmark targets in build/bench (QM_BENCH_BUILD overrides),
 # then, in a private IPC and network namespace, starts qmsim on loopback with
 # the generated day, stores the credentials with qmdevmgr, records the three
@@ -28,6 +29,8 @@ if [ "${1:-}" != "--inside" ]; then
 fi
 shift
 runs=${1:-200}
+callgrind=0
+if [ "$runs" = --callgrind ]; then callgrind=1; fi
 
 # Inside the private namespaces from here on.
 ip link set lo up
@@ -92,6 +95,24 @@ for day in "1x 93 200" "10x 856 2000"; do
   requests=("$rec/request-1.bin" "$rec/request-2.bin" "$rec/request-3.bin")
 
   start_sim "$scenario"
+  if [ "$callgrind" = 1 ]; then
+    # Instructions executed by each program (valgrind's callgrind): the same
+    # count on a loaded machine and an idle one, for before/after comparisons.
+    count_ir() {
+      valgrind --tool=callgrind --callgrind-out-file="$work/cg.out" "$@" \
+        >/dev/null 2>&1
+      sed -n 's/^summary: //p' "$work/cg.out"
+    }
+    floor_ir=$(count_ir "$bench_bin/qm_parse_floor" "$port" "${requests[@]}")
+    recinfo_ir=$(count_ir "$qmrecinfo" -dvrid=1 -ipa=127.0.0.1 -port="$port" \
+      -camid=12 -sdate=05.07.2013 -filepath="$work/result.txt")
+    cp "$work/cg.out" "$build/callgrind-qmrecinfo-$name.out"
+    echo "$name day: parse floor $floor_ir, qmrecinfo $recinfo_ir instructions" \
+      "($(awk -v a="$recinfo_ir" -v b="$floor_ir" 'BEGIN { printf "%.2f", a / b }')x)" |
+      tee -a "$out"
+    stop_sim
+    continue
+  fi
   recinfo=("$qmrecinfo" -dvrid=1 -ipa=127.0.0.1 -port="$port" -camid=12
            -sdate=05.07.2013 -filepath="$work/result.txt")
   {

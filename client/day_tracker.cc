@@ -9,6 +9,7 @@
 #include "client/datetime_text.h"
 #include "client/server.h"
 #include "client/split.h"
+#include "protocol/local_zone.h"
 
 namespace QM {
 
@@ -88,6 +89,7 @@ unsigned int ReplyLength(const ByteVector& reply) {
 
 bool Server::GetDateTimeTracker(unsigned int camera_id, const wchar_t* date,
                                 RecTimeList& out) {
+  const ScopedLocalZone zone;
   const std::wstring date_text = TextOf(date);
 
   const ByteVector tracker_reply =
@@ -115,14 +117,21 @@ bool Server::GetDateTimeTracker(unsigned int camera_id, const wchar_t* date,
   std::wstring window_end;
   ConvToDateTimeStr(last_second + 1, window_end, std::wstring());
 
-  const ByteVector files_reply = Exchange(
-      *this, ReqPkt_GetRecordingInfo(camera_id, window_start, window_end));
-
   RecFileList files;
   RecMotionList motions;
-  if (!files_reply.empty()) {
-    files = RspPkt_ParseGetRecordingInfo(files_reply.data(),
-                                         ReplyLength(files_reply));
+  bool files_answered = false;
+  {
+    // Each reply is released as soon as it is parsed, so that no two
+    // replies are held at once.
+    const ByteVector files_reply = Exchange(
+        *this, ReqPkt_GetRecordingInfo(camera_id, window_start, window_end));
+    files_answered = !files_reply.empty();
+    if (files_answered) {
+      files = RspPkt_ParseGetRecordingInfo(files_reply.data(),
+                                           ReplyLength(files_reply));
+    }
+  }
+  if (files_answered) {
     const ByteVector motion_reply = Exchange(
         *this, ReqPkt_GetMotionInfo(camera_id, window_start, window_end));
     if (!motion_reply.empty()) {
@@ -164,6 +173,7 @@ void Server::ConvRecInfoPerDatFromVpm(unsigned int /*camera_id*/,
                                       const wchar_t* date,
                                       const std::vector<bool>& tracker,
                                       std::vector<std::wstring>& rows) {
+  const ScopedLocalZone zone;
   rows.clear();
   std::wstring day_text;
   int month = 0;
