@@ -117,27 +117,17 @@ bool Server::GetDateTimeTracker(unsigned int camera_id, const wchar_t* date,
   std::wstring window_end;
   ConvToDateTimeStr(last_second + 1, window_end, std::wstring());
 
+  // Each reply is released as soon as its document is built, so that no
+  // reply is held beside a document or another reply.
   RecFileList files;
   RecMotionList motions;
-  bool files_answered = false;
-  {
-    // Each reply is released as soon as it is parsed, so that no two
-    // replies are held at once.
-    const ByteVector files_reply = Exchange(
-        *this, ReqPkt_GetRecordingInfo(camera_id, window_start, window_end));
-    files_answered = !files_reply.empty();
-    if (files_answered) {
-      files = RspPkt_ParseGetRecordingInfo(files_reply.data(),
-                                           ReplyLength(files_reply));
-    }
-  }
-  if (files_answered) {
-    const ByteVector motion_reply = Exchange(
+  ByteVector files_reply = Exchange(
+      *this, ReqPkt_GetRecordingInfo(camera_id, window_start, window_end));
+  if (!files_reply.empty()) {
+    files = ParseRecordingInfoReply(files_reply);
+    ByteVector motion_reply = Exchange(
         *this, ReqPkt_GetMotionInfo(camera_id, window_start, window_end));
-    if (!motion_reply.empty()) {
-      motions = RspPkt_ParseGetMotionInfo(motion_reply.data(),
-                                          ReplyLength(motion_reply));
-    }
+    if (!motion_reply.empty()) motions = ParseMotionInfoReply(motion_reply);
   }
 
   out = MakeRecTimes(camera_id, rows, files, motions);

@@ -17,7 +17,7 @@ class QMLinux : public QM::Server {
   // Largest reply an exchange accepts, in bytes (256 MiB).
   static constexpr size_t kMaxReplyBytes = 256u * 1024u * 1024u;
   // Most bytes one receive of a reply takes, in bytes.
-  static constexpr size_t kReceiveChunk = 64 * 1024;
+  static constexpr size_t kReceiveChunk = 16 * 1024;
 
   // The QM::Server part gets user, password, clicks and cookie only (its own
   // address stays empty, its port 4011); this object keeps `address` (cut
