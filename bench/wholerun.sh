@@ -10,7 +10,9 @@
 # request frames of one qmrecinfo run and times qmrecinfo, the parse floor
 # and the bare client side by side with qm_wholerun. TZ is unset, as on a
 # real recorder. Prints one Markdown table per day and writes them to
-# $QM_BENCH_BUILD/wholerun.md.
+# $QM_BENCH_BUILD/wholerun.md. A 100x day (8,560 files, 20,000 motions) is
+# timed too, with a tenth of the rounds (at least 5). QM_BENCH_BEFORE=PATH
+# adds another qmrecinfo binary (an earlier build) to every comparison.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -30,7 +32,10 @@ fi
 shift
 runs=${1:-200}
 callgrind=0
-if [ "$runs" = --callgrind ]; then callgrind=1; fi
+if [ "$runs" = --callgrind ]; then
+  callgrind=1
+  runs=1
+fi
 
 # Inside the private namespaces from here on.
 ip link set lo up
@@ -77,8 +82,13 @@ start_sim() {
 
 out=$build/wholerun.md
 : >"$out"
-for day in "1x 93 200" "10x 856 2000"; do
+before=${QM_BENCH_BEFORE:-}
+for day in "1x 93 200" "10x 856 2000" "100x 8560 20000"; do
   read -r name files motions <<<"$day"
+  day_runs=$runs
+  if [ "$name" = 100x ]; then
+    day_runs=$((runs / 10 < 5 ? 5 : runs / 10))
+  fi
   scenario=$work/day-$name.xml
   "$bench_bin/qm_bench_day" "$files" "$motions" >"$scenario"
 
@@ -107,25 +117,37 @@ for day in "1x 93 200" "10x 856 2000"; do
     recinfo_ir=$(count_ir "$qmrecinfo" -dvrid=1 -ipa=127.0.0.1 -port="$port" \
       -camid=12 -sdate=05.07.2013 -filepath="$work/result.txt")
     cp "$work/cg.out" "$build/callgrind-qmrecinfo-$name.out"
-    echo "$name day: parse floor $floor_ir, qmrecinfo $recinfo_ir instructions" \
-      "($(awk -v a="$recinfo_ir" -v b="$floor_ir" 'BEGIN { printf "%.2f", a / b }')x)" |
-      tee -a "$out"
+    ratio() { awk -v a="$1" -v b="$floor_ir" 'BEGIN { printf "%.2f", a / b }'; }
+    line="$name day: parse floor $floor_ir, qmrecinfo $recinfo_ir ($(ratio "$recinfo_ir")x)"
+    if [ -n "$before" ]; then
+      before_ir=$(count_ir "$before" -dvrid=1 -ipa=127.0.0.1 -port="$port" \
+        -camid=12 -sdate=05.07.2013 -filepath="$work/result.txt")
+      line="$line, qmrecinfo before $before_ir ($(ratio "$before_ir")x)"
+    fi
+    echo "$line instructions" | tee -a "$out"
     stop_sim
     continue
   fi
   recinfo=("$qmrecinfo" -dvrid=1 -ipa=127.0.0.1 -port="$port" -camid=12
            -sdate=05.07.2013 -filepath="$work/result.txt")
+  extra=()
+  if [ -n "$before" ]; then
+    extra=(-- "qmrecinfo before" "$before" -dvrid=1 -ipa=127.0.0.1 -port="$port"
+           -camid=12 -sdate=05.07.2013 -filepath="$work/result-before.txt")
+  fi
   {
     echo "### $name day: 31 intervals, $files files, $motions motions ($(sed -n 's/^LISTCOUNT=//p' "$work/expected-$name.txt") result rows)"
     echo
-    "$bench_bin/qm_wholerun" "$runs" \
+    "$bench_bin/qm_wholerun" "$day_runs" \
       -- "parse floor" "$bench_bin/qm_parse_floor" "$port" "${requests[@]}" \
       -- "bare client" "$bench_bin/qm_bare_client" "$port" "${requests[@]}" \
-      -- "qmrecinfo" "${recinfo[@]}"
+      -- "qmrecinfo" "${recinfo[@]}" "${extra[@]}"
     echo
   } | tee -a "$out"
   stop_sim
-  cmp -s "$work/result.txt" "$work/expected-$name.txt" ||
-    { echo "wholerun: result file changed between runs" >&2; exit 1; }
+  for result in "$work/result.txt" ${before:+"$work/result-before.txt"}; do
+    cmp -s "$result" "$work/expected-$name.txt" ||
+      { echo "wholerun: $result differs from the recorded run's" >&2; exit 1; }
+  done
 done
 echo "(tables written to $out)"

@@ -73,7 +73,10 @@ Day MakeDay(const DaySpec& spec) {
   }
   const int motions = static_cast<int>(spec.motions);
   for (int m = 0; m < motions; ++m) {
-    const long long start = 7 + static_cast<long long>(m) * kSecondsPerDay / motions;
+    // Starts from 00:00:07 on, so that the last motion (at most 11 seconds)
+    // still ends within the day.
+    const long long start =
+        7 + static_cast<long long>(m) * (kSecondsPerDay - 20) / motions;
     day.motions.push_back(
         {static_cast<int>(start), static_cast<int>(start) + 3 + m % 9});
   }
