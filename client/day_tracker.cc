@@ -58,7 +58,13 @@ bool Normalise(struct tm value, struct tm& out) {
   const time_t calendar = mktime(&value);
   struct tm local;
   std::memset(&local, 0, sizeof(local));
-  if (localtime_r(&calendar, &local) == nullptr) return false;
+  if (calendar != static_cast<time_t>(-1)) {
+    // A successful mktime leaves its argument broken down as the local time
+    // of its result: what localtime_r of the result gives.
+    local = value;
+  } else if (localtime_r(&calendar, &local) == nullptr) {
+    return false;
+  }
   std::memset(&out, 0, sizeof(out));
   out.tm_sec = local.tm_sec;
   out.tm_min = local.tm_min;

@@ -73,6 +73,67 @@ TEST(ScopedLocalZone, PinnedDefaultZoneConvertsEveryMinuteOfBothDstSwitchDaysAsU
   EXPECT_EQ(pinned, unpinned);
 }
 
+// The tracker's minute walk as its design states it: every step normalised
+// by mktime and broken down again by localtime_r. In summer the cleared
+// daylight-saving flag makes each step jump an hour; the walk must do exactly
+// that too.
+std::vector<std::wstring> ReferenceWalk(int month, int day, const std::vector<bool>& flags) {
+  const auto normalise = [](struct tm value) {
+    const time_t t = mktime(&value);
+    struct tm local, out;
+    std::memset(&local, 0, sizeof local);
+    std::memset(&out, 0, sizeof out);
+    localtime_r(&t, &local);
+    out.tm_sec = local.tm_sec, out.tm_min = local.tm_min, out.tm_hour = local.tm_hour;
+    out.tm_mday = local.tm_mday, out.tm_mon = local.tm_mon, out.tm_year = local.tm_year;
+    return out;
+  };
+  const auto hms = [](const struct tm& t) {
+    wchar_t text[16];
+    swprintf(text, 16, L"%02d:%02d:%02d", t.tm_hour, t.tm_min, t.tm_sec);
+    return std::wstring(text);
+  };
+  wchar_t day_text[16];
+  swprintf(day_text, 16, L"2013-%02d-%02dT", month, day);
+  struct tm walk;
+  std::memset(&walk, 0, sizeof walk);
+  walk.tm_year = 113, walk.tm_mon = month - 1, walk.tm_mday = day;
+  std::vector<std::wstring> rows;
+  std::wstring start;
+  bool inside = false;
+  for (size_t i = 0; i <= flags.size(); ++i) {
+    const bool set = i < flags.size() && flags[i];
+    if (!inside && set) {
+      start = hms(walk), inside = true;
+    } else if (inside && !set) {
+      struct tm before = walk;
+      before.tm_sec -= 1;
+      rows.push_back(std::to_wstring(rows.size() + 1) + L"," + day_text + start + L"," +
+                     day_text + hms(normalise(before)));
+      inside = false;
+    }
+    struct tm next = walk;
+    next.tm_min += 1;
+    walk = normalise(next);
+  }
+  return rows;
+}
+
+TEST(ScopedLocalZone, MinuteWalkOnSwitchAndSummerDaysVisitsWhatMktimeAndLocaltimeGive) {
+  ASSERT_TRUE(UseNewYorkAsDefaultZone());
+  unsetenv("TZ");
+  std::vector<bool> flags(1440);
+  for (size_t i = 0; i < flags.size(); ++i) flags[i] = (i / 7) % 3 != 0;
+  for (const auto& date : {std::make_pair(3, 10), std::make_pair(11, 3), std::make_pair(7, 4)}) {
+    wchar_t query[16];
+    swprintf(query, 16, L"%02d.%02d.2013", date.first, date.second);
+    std::vector<std::wstring> rows;
+    QM::Server::ConvRecInfoPerDatFromVpm(12, query, flags, rows);
+    EXPECT_EQ(rows, ReferenceWalk(date.first, date.second, flags)) << query;
+    EXPECT_EQ(getenv("TZ"), nullptr);
+  }
+}
+
 TEST(ScopedLocalZone, LeavesASetTzAloneAndNeverRestoresOverAChange) {
   const struct Case {
     const char* before;  // TZ at construction (null: unset)
