@@ -14,13 +14,19 @@ build=${QM_BENCH_BUILD:-build/bench}
 repetitions=${1:-5}
 filter=${2:-.}
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_BUILD_TESTS=OFF \
-  -DQM_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j2 --target qm_microbench >/dev/null
+# QM_MICROBENCH=PATH runs an already built qm_microbench (an earlier build,
+# for before/after tables) instead of building this tree's.
+binary=${QM_MICROBENCH:-}
+if [ -z "$binary" ]; then
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_BUILD_TESTS=OFF \
+    -DQM_BUILD_BENCH=ON >/dev/null
+  cmake --build "$build" -j2 --target qm_microbench >/dev/null
+  binary=$build/bench/micro/qm_microbench
+fi
 
-json=$build/micro.json
-out=$build/micro.md
-(unset TZ; "$build/bench/micro/qm_microbench" --benchmark_filter="$filter" \
+json=${QM_MICRO_OUT:-$build/micro}.json
+out=${QM_MICRO_OUT:-$build/micro}.md
+(unset TZ; "$binary" --benchmark_filter="$filter" \
   --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
   --benchmark_format=json 2>/dev/null) >"$json"
 

@@ -36,7 +36,7 @@ void BM_ParseRecordingInfo(benchmark::State& state) {
         day.files_reply.data(), static_cast<unsigned>(day.files_reply.size()));
     benchmark::DoNotOptimize(files.get());
   }
-  SetRows(state, day.files->size(), day.files_reply.size());
+  SetRows(state, day.file_count, day.files_reply.size());
 }
 BENCHMARK(BM_ParseRecordingInfo)->Arg(10)->Arg(1440)->Arg(14400);
 
@@ -49,7 +49,7 @@ void BM_ParseMotionInfo(benchmark::State& state) {
         static_cast<unsigned>(day.motions_reply.size()));
     benchmark::DoNotOptimize(motions.get());
   }
-  SetRows(state, day.motions->size(), day.motions_reply.size());
+  SetRows(state, day.motion_count, day.motions_reply.size());
 }
 BENCHMARK(BM_ParseMotionInfo)->Arg(10)->Arg(1440)->Arg(14400);
 
@@ -63,14 +63,14 @@ void BM_TinyXmlFloorRecordingInfo(benchmark::State& state) {
     document.Parse(day.files_reply.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
     benchmark::DoNotOptimize(document.Error());
   }
-  SetRows(state, day.files->size(), day.files_reply.size());
+  SetRows(state, day.file_count, day.files_reply.size());
 }
 BENCHMARK(BM_TinyXmlFloorRecordingInfo)->Arg(10)->Arg(1440)->Arg(14400);
 
 // MakeRecTimes on the day times `scale` in files and motions (31 intervals).
 void BM_MakeRecTimes(benchmark::State& state) {
   const qmbench::DayData& day =
-      qmbench::GetDay(qmbench::ScaledDay(static_cast<unsigned>(state.range(0))));
+      qmbench::GetParsedDay(qmbench::ScaledDay(static_cast<unsigned>(state.range(0))));
   std::vector<std::wstring> rows = day.rows;
   size_t out = 0;
   for (auto _ : state) {
@@ -79,7 +79,7 @@ void BM_MakeRecTimes(benchmark::State& state) {
     out = list->size();
     benchmark::DoNotOptimize(list.get());
   }
-  SetRows(state, day.files->size() + day.motions->size());
+  SetRows(state, day.file_count + day.motion_count);
   state.counters["out_rows"] = static_cast<double>(out);
 }
 BENCHMARK(BM_MakeRecTimes)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
@@ -88,7 +88,7 @@ BENCHMARK(BM_MakeRecTimes)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosec
 void BM_MakeRecTimesMinuteFiles(benchmark::State& state) {
   qmbench::DaySpec spec;
   spec.files = 1440;
-  const qmbench::DayData& day = qmbench::GetDay(spec);
+  const qmbench::DayData& day = qmbench::GetParsedDay(spec);
   std::vector<std::wstring> rows = day.rows;
   for (auto _ : state) {
     QM::RecTimeList list =
@@ -119,7 +119,7 @@ void BM_DayQueryLocal(benchmark::State& state) {
         QM::Server::MakeRecTimes(qmbench::kCamera, rows, files, motions);
     benchmark::DoNotOptimize(list.get());
   }
-  SetRows(state, day.files->size() + day.motions->size());
+  SetRows(state, day.file_count + day.motion_count);
 }
 BENCHMARK(BM_DayQueryLocal)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
 
@@ -134,7 +134,7 @@ void BM_DayParseFloor(benchmark::State& state) {
     motions.Parse(day.motions_reply.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
     benchmark::DoNotOptimize(files.Error() || motions.Error());
   }
-  SetRows(state, day.files->size() + day.motions->size());
+  SetRows(state, day.file_count + day.motion_count);
 }
 BENCHMARK(BM_DayParseFloor)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
 
