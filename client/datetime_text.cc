@@ -56,6 +56,7 @@ void AppendPadded(std::wstring& out, int value, int width) {
 bool ReadPiece(const wchar_t* part, size_t size, size_t start, size_t length,
                int* value) {
   if (start > size) return false;
+  if (length > kMaxPiece) length = kMaxPiece;  // pieces are 2 or 4 long
   const size_t count = size - start < length ? size - start : length;
   const wchar_t* piece = part + start;
   // Plain digits read as wcstol reads them; anything else (blanks, signs,
