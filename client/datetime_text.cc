@@ -16,51 +16,101 @@ namespace {
 // Capacity of the decimal text of an unsigned 32-bit value: ten digits and
 // the terminating zero.
 const size_t kDecimalBufferSize = 11;
+// Longest numeric piece of a date-time text (the year).
+const size_t kMaxPiece = 4;
 
-// Reads one numeric piece of a date-time text: `length` characters of `part`
-// from `start`. A piece starting exactly at the end is empty and reads as 0;
-// one cut short by the end keeps what there is; one starting beyond the end
-// fails. The piece is copied on its own so that wcstol never consumes digits
-// that belong to the next piece. Returns false only for a piece beyond the
-// end.
-bool ReadPiece(const std::wstring& part, size_t start, size_t length,
+// Writes the decimal digits of `value` (no sign, no padding) ending just
+// before `end`; returns the first digit.
+wchar_t* FormatDecimal(unsigned int value, wchar_t* end) {
+  wchar_t* p = end;
+  do {
+    *--p = static_cast<wchar_t>(L'0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  return p;
+}
+
+// Appends exactly `width` digits of `value` taken as unsigned 32-bit: the
+// least significant ones, zero padded. Nothing for a width of 0 or less.
+void AppendPadded(std::wstring& out, int value, int width) {
+  if (width <= 0) return;
+  wchar_t digits[kDecimalBufferSize];
+  wchar_t* const end = digits + kDecimalBufferSize;
+  const wchar_t* first = FormatDecimal(static_cast<unsigned int>(value), end);
+  const size_t count = static_cast<size_t>(end - first);
+  const size_t wanted = static_cast<size_t>(width);
+  if (count >= wanted) {
+    out.append(end - wanted, wanted);
+  } else {
+    out.append(wanted - count, L'0');
+    out.append(first, count);
+  }
+}
+
+// Reads one numeric piece of a date-time text: `length` characters of the
+// part [part, part + size) from `start`. A piece starting exactly at the end
+// is empty and reads as 0; one cut short by the end keeps what there is; one
+// starting beyond the end fails. The piece is read on its own (wcstol in
+// base 10) so that no digit of the next piece is consumed. Returns false
+// only for a piece beyond the end.
+bool ReadPiece(const wchar_t* part, size_t size, size_t start, size_t length,
                int* value) {
-  if (start > part.size()) return false;
-  const std::wstring piece = part.substr(start, length);
+  if (start > size) return false;
+  if (length > kMaxPiece) length = kMaxPiece;  // pieces are 2 or 4 long
+  const size_t count = size - start < length ? size - start : length;
+  const wchar_t* piece = part + start;
+  // Plain digits read as wcstol reads them; anything else (blanks, signs,
+  // other characters) goes through wcstol itself.
+  int digits_value = 0;
+  size_t i = 0;
+  for (; i < count && piece[i] >= L'0' && piece[i] <= L'9'; ++i) {
+    digits_value = digits_value * 10 + static_cast<int>(piece[i] - L'0');
+  }
+  if (i == count) {
+    *value = digits_value;
+    return true;
+  }
+  wchar_t copy[kMaxPiece + 1];
+  std::wmemcpy(copy, piece, count);
+  copy[count] = L'\0';
   // The piece is at most four characters, so the value always fits an int.
-  *value = static_cast<int>(std::wcstol(piece.c_str(), nullptr, 10));
+  *value = static_cast<int>(std::wcstol(copy, nullptr, 10));
   return true;
+}
+
+// Position of the first `c` in [text, text + size), or `size`.
+size_t Find(const wchar_t* text, size_t size, wchar_t c) {
+  for (size_t i = 0; i < size; ++i) {
+    if (text[i] == c) return i;
+  }
+  return size;
 }
 
 }  // namespace
 
 std::wstring to_wstring(unsigned int value) {
-  wchar_t buffer[kDecimalBufferSize] = {0};
-  const int written = std::swprintf(buffer, kDecimalBufferSize, L"%lu",
-                                    static_cast<unsigned long>(value));
-  if (written < 0) return std::wstring();
-  return std::wstring(buffer);
+  wchar_t digits[kDecimalBufferSize];
+  wchar_t* const end = digits + kDecimalBufferSize;
+  const wchar_t* first = FormatDecimal(value, end);
+  return std::wstring(first, static_cast<size_t>(end - first));
 }
 
 namespace QM {
 
 std::wstring Server::ConvToStrAddZero(int value, int width) {
-  if (width <= 0) return std::wstring();
-  const std::wstring digits = ::to_wstring(static_cast<unsigned int>(value));
-  const size_t wanted = static_cast<size_t>(width);
-  if (digits.size() >= wanted) {
-    // Keep the least significant digits.
-    return digits.substr(digits.size() - wanted);
-  }
-  return std::wstring(wanted - digits.size(), L'0') + digits;
+  std::wstring out;
+  AppendPadded(out, value, width);
+  return out;
 }
 
 void Server::ConvToTimeString(const struct tm* time, std::wstring& out) {
   out.clear();
   if (time == nullptr) return;
-  out = ConvToStrAddZero(time->tm_hour, 2) + L":" +
-        ConvToStrAddZero(time->tm_min, 2) + L":" +
-        ConvToStrAddZero(time->tm_sec, 2);
+  AppendPadded(out, time->tm_hour, 2);
+  out += L':';
+  AppendPadded(out, time->tm_min, 2);
+  out += L':';
+  AppendPadded(out, time->tm_sec, 2);
 }
 
 void Server::ConvToDateTimeStr(time_t time, std::wstring& out,
@@ -71,12 +121,18 @@ void Server::ConvToDateTimeStr(time_t time, std::wstring& out,
   // A calendar time the C library cannot break down (far outside the years
   // an int holds) leaves the text empty rather than printing garbage.
   if (localtime_r(&time, &local) == nullptr) return;
-  out = ConvToStrAddZero(local.tm_year + 1900, 4) + L"-" +
-        ConvToStrAddZero(local.tm_mon + 1, 2) + L"-" +
-        ConvToStrAddZero(local.tm_mday, 2) + L"T" +
-        ConvToStrAddZero(local.tm_hour, 2) + L":" +
-        ConvToStrAddZero(local.tm_min, 2) + L":" +
-        ConvToStrAddZero(local.tm_sec, 2);
+  out.reserve(19 + suffix.size());
+  AppendPadded(out, local.tm_year + 1900, 4);
+  out += L'-';
+  AppendPadded(out, local.tm_mon + 1, 2);
+  out += L'-';
+  AppendPadded(out, local.tm_mday, 2);
+  out += L'T';
+  AppendPadded(out, local.tm_hour, 2);
+  out += L':';
+  AppendPadded(out, local.tm_min, 2);
+  out += L':';
+  AppendPadded(out, local.tm_sec, 2);
   if (!suffix.empty()) out += suffix;
 }
 
@@ -84,44 +140,52 @@ void Server::ConvToTimeT(const std::wstring& text, time_t* out) {
   if (out == nullptr) return;
   *out = 0;
 
-  // Split into the date part and the time part.
-  std::wstring date;
-  std::wstring time_of_day;
-  size_t separator = text.find(L'T');
-  if (separator == std::wstring::npos) separator = text.find(L' ');
-  if (separator != std::wstring::npos) {
-    date = text.substr(0, separator);
-    time_of_day = text.substr(separator + 1);
-  } else if (text.find(L':') != std::wstring::npos) {
+  // Split into the date part and the time part (views into the text).
+  const wchar_t* const chars = text.c_str();
+  const size_t size = text.size();
+  const wchar_t* date = chars;
+  size_t date_size = 0;
+  const wchar_t* time_of_day = chars;
+  size_t time_size = 0;
+  size_t separator = Find(chars, size, L'T');
+  if (separator == size) separator = Find(chars, size, L' ');
+  if (separator != size) {
+    date_size = separator;
+    time_of_day = chars + separator + 1;
+    time_size = size - separator - 1;
+  } else if (Find(chars, size, L':') != size) {
     return;  // a time with colons needs an explicit separator
   } else {
-    date = text.substr(0, 8);
-    if (text.size() > 8) time_of_day = text.substr(8);
+    date_size = size < 8 ? size : 8;
+    if (size > 8) {
+      time_of_day = chars + 8;
+      time_size = size - 8;
+    }
   }
 
   int year = 0;
   int month = 0;
   int day = 0;
-  if (date.size() == 8) {
-    ReadPiece(date, 0, 4, &year);
-    ReadPiece(date, 4, 2, &month);
-    ReadPiece(date, 6, 2, &day);
-  } else if (date.size() == 10) {
-    ReadPiece(date, 0, 4, &year);
-    ReadPiece(date, 5, 2, &month);
-    ReadPiece(date, 8, 2, &day);
+  if (date_size == 8) {
+    ReadPiece(date, date_size, 0, 4, &year);
+    ReadPiece(date, date_size, 4, 2, &month);
+    ReadPiece(date, date_size, 6, 2, &day);
+  } else if (date_size == 10) {
+    ReadPiece(date, date_size, 0, 4, &year);
+    ReadPiece(date, date_size, 5, 2, &month);
+    ReadPiece(date, date_size, 8, 2, &day);
   } else {
     return;
   }
 
-  const bool with_colons = time_of_day.find(L':') != std::wstring::npos;
+  const bool with_colons = Find(time_of_day, time_size, L':') != time_size;
   const size_t step = with_colons ? 3 : 2;
   int hour = 0;
   int minute = 0;
   int second = 0;
-  if (!ReadPiece(time_of_day, 0, 2, &hour) ||
-      !ReadPiece(time_of_day, step, 2, &minute) ||
-      !ReadPiece(time_of_day, 2 * step, 2, &second)) {
+  if (!ReadPiece(time_of_day, time_size, 0, 2, &hour) ||
+      !ReadPiece(time_of_day, time_size, step, 2, &minute) ||
+      !ReadPiece(time_of_day, time_size, 2 * step, 2, &second)) {
     return;
   }
 

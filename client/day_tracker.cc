@@ -9,6 +9,7 @@
 #include "client/datetime_text.h"
 #include "client/server.h"
 #include "client/split.h"
+#include "protocol/local_zone.h"
 
 namespace QM {
 
@@ -57,7 +58,13 @@ bool Normalise(struct tm value, struct tm& out) {
   const time_t calendar = mktime(&value);
   struct tm local;
   std::memset(&local, 0, sizeof(local));
-  if (localtime_r(&calendar, &local) == nullptr) return false;
+  if (calendar != static_cast<time_t>(-1)) {
+    // A successful mktime leaves its argument broken down as the local time
+    // of its result: what localtime_r of the result gives.
+    local = value;
+  } else if (localtime_r(&calendar, &local) == nullptr) {
+    return false;
+  }
   std::memset(&out, 0, sizeof(out));
   out.tm_sec = local.tm_sec;
   out.tm_min = local.tm_min;
@@ -88,6 +95,7 @@ unsigned int ReplyLength(const ByteVector& reply) {
 
 bool Server::GetDateTimeTracker(unsigned int camera_id, const wchar_t* date,
                                 RecTimeList& out) {
+  const ScopedLocalZone zone;
   const std::wstring date_text = TextOf(date);
 
   const ByteVector tracker_reply =
@@ -115,20 +123,17 @@ bool Server::GetDateTimeTracker(unsigned int camera_id, const wchar_t* date,
   std::wstring window_end;
   ConvToDateTimeStr(last_second + 1, window_end, std::wstring());
 
-  const ByteVector files_reply = Exchange(
-      *this, ReqPkt_GetRecordingInfo(camera_id, window_start, window_end));
-
+  // Each reply is released as soon as its document is built, so that no
+  // reply is held beside a document or another reply.
   RecFileList files;
   RecMotionList motions;
+  ByteVector files_reply = Exchange(
+      *this, ReqPkt_GetRecordingInfo(camera_id, window_start, window_end));
   if (!files_reply.empty()) {
-    files = RspPkt_ParseGetRecordingInfo(files_reply.data(),
-                                         ReplyLength(files_reply));
-    const ByteVector motion_reply = Exchange(
+    files = ParseRecordingInfoReply(files_reply);
+    ByteVector motion_reply = Exchange(
         *this, ReqPkt_GetMotionInfo(camera_id, window_start, window_end));
-    if (!motion_reply.empty()) {
-      motions = RspPkt_ParseGetMotionInfo(motion_reply.data(),
-                                          ReplyLength(motion_reply));
-    }
+    if (!motion_reply.empty()) motions = ParseMotionInfoReply(motion_reply);
   }
 
   out = MakeRecTimes(camera_id, rows, files, motions);
@@ -164,6 +169,7 @@ void Server::ConvRecInfoPerDatFromVpm(unsigned int /*camera_id*/,
                                       const wchar_t* date,
                                       const std::vector<bool>& tracker,
                                       std::vector<std::wstring>& rows) {
+  const ScopedLocalZone zone;
   rows.clear();
   std::wstring day_text;
   int month = 0;

@@ -1,5 +1,7 @@
 // Parsers of the three replies of the recording query: the binary day
 // tracker, the recording files and the motion periods.
+#include <climits>
+
 #include <boost/make_shared.hpp>
 
 #include "client/reply_document.h"
@@ -33,10 +35,11 @@ std::vector<bool> Server::RspPkt_ParseGetDateTimeTracker(const void* reply,
   return minutes;
 }
 
-RecFileList Server::RspPkt_ParseGetRecordingInfo(const void* reply,
-                                                 unsigned int length) {
+namespace {
+
+// The files of a parsed recording-info reply, one per DataSet row.
+RecFileList FileRows(const ReplyDocument& document) {
   RecFileList files = boost::make_shared<std::vector<RecFilePtr> >();
-  ReplyDocument document(reply, length);
   if (document.Error()) return files;
   for (const TiXmlNode* row = FirstDataSetRow(document.Document());
        row != nullptr; row = NextDataSetRow(row)) {
@@ -53,10 +56,9 @@ RecFileList Server::RspPkt_ParseGetRecordingInfo(const void* reply,
   return files;
 }
 
-RecMotionList Server::RspPkt_ParseGetMotionInfo(const void* reply,
-                                                unsigned int length) {
+// The motion periods of a parsed motion-info reply, one per DataSet row.
+RecMotionList MotionRows(const ReplyDocument& document) {
   RecMotionList motions = boost::make_shared<std::vector<RecMotionPtr> >();
-  ReplyDocument document(reply, length);
   if (document.Error()) return motions;
   for (const TiXmlNode* row = FirstDataSetRow(document.Document());
        row != nullptr; row = NextDataSetRow(row)) {
@@ -68,6 +70,38 @@ RecMotionList Server::RspPkt_ParseGetMotionInfo(const void* reply,
     motion->EndStr = ReadWideField(row, "EndTime");
   }
   return motions;
+}
+
+// Byte count of a reply as the parsers take it.
+unsigned int ReplyLength(const ByteVector& reply) {
+  return reply.size() > UINT_MAX ? UINT_MAX
+                                 : static_cast<unsigned int>(reply.size());
+}
+
+}  // namespace
+
+RecFileList Server::RspPkt_ParseGetRecordingInfo(const void* reply,
+                                                 unsigned int length) {
+  const ReplyDocument document(reply, length);
+  return FileRows(document);
+}
+
+RecMotionList Server::RspPkt_ParseGetMotionInfo(const void* reply,
+                                                unsigned int length) {
+  const ReplyDocument document(reply, length);
+  return MotionRows(document);
+}
+
+RecFileList Server::ParseRecordingInfoReply(ByteVector& reply) {
+  const ReplyDocument document(reply.data(), ReplyLength(reply));
+  ByteVector().swap(reply);
+  return FileRows(document);
+}
+
+RecMotionList Server::ParseMotionInfoReply(ByteVector& reply) {
+  const ReplyDocument document(reply.data(), ReplyLength(reply));
+  ByteVector().swap(reply);
+  return MotionRows(document);
 }
 
 }  // namespace QM

@@ -11,6 +11,7 @@
 
 #include "client/server.h"
 #include "client/split.h"
+#include "protocol/local_zone.h"
 
 namespace QM {
 
@@ -69,17 +70,19 @@ void AppendCopy(const RecTimePtr& interval, RecTimeVector& out,
   out.push_back(copy);
 }
 
-// Appends a motion row (record type 1) with the given texts.
+// Appends a motion row (record type 1) with the given texts and their
+// calendar times.
 void AppendMotionRow(const RecMotion& motion, const std::wstring& start,
-                     const std::wstring& end, RecTimeVector& out,
+                     time_t start_time, const std::wstring& end,
+                     time_t end_time, RecTimeVector& out,
                      unsigned int& counter) {
   RecTimePtr row = boost::make_shared<RecTime>(motion.CamId);
   row->Idx = ++counter;
   row->RecType = 1;
   row->StartStr = start;
   row->EndStr = end;
-  row->Start = TextTime(start);
-  row->End = TextTime(end);
+  row->Start = start_time;
+  row->End = end_time;
   row->StartFixed = false;
   row->EndFixed = false;
   out.push_back(row);
@@ -92,16 +95,33 @@ unsigned int ContainingIdx(time_t t, const RecTimeList& intervals) {
   return found ? found->Idx : 0;
 }
 
+// Start and end of one recording file as calendar times.
+struct FileTimes {
+  time_t start;
+  time_t end;
+};
+
+// The calendar times of the files in list order (null entries skipped),
+// each text converted once.
+std::vector<FileTimes> ConvertFiles(const std::vector<RecFilePtr>& files) {
+  std::vector<FileTimes> times;
+  times.reserve(files.size());
+  for (const RecFilePtr& file : files) {
+    if (!file) continue;
+    times.push_back({TextTime(file->StartStr), TextTime(file->EndStr)});
+  }
+  return times;
+}
+
 // Moves every interval edge to the exact file boundaries: starts in list
 // order, ends in reverse order. A file whose start equals its end is still
 // being written: the last interval then ends now.
-void SnapToFiles(const std::vector<RecFilePtr>& files,
+void SnapToFiles(const std::vector<FileTimes>& files,
                  const std::wstring& suffix, RecTimeList& intervals) {
   time_t previous_end = 0;
-  for (const RecFilePtr& file : files) {
-    if (!file) continue;
-    const time_t fs = TextTime(file->StartStr);
-    const time_t fe = TextTime(file->EndStr);
+  for (const FileTimes& file : files) {
+    const time_t fs = file.start;
+    const time_t fe = file.end;
     if (previous_end == 0 || (previous_end > 0 && fs - previous_end > 1)) {
       Server::AdjustStartEndTime(fs, fe, suffix, intervals, 0);
     }
@@ -110,10 +130,8 @@ void SnapToFiles(const std::vector<RecFilePtr>& files,
 
   time_t next_start = 0;
   for (auto it = files.rbegin(); it != files.rend(); ++it) {
-    const RecFilePtr& file = *it;
-    if (!file) continue;
-    const time_t fs = TextTime(file->StartStr);
-    const time_t fe = TextTime(file->EndStr);
+    const time_t fs = it->start;
+    const time_t fe = it->end;
     if (fs == fe) {
       RecTimePtr& last = intervals->back();
       last->End = time(nullptr);
@@ -127,24 +145,26 @@ void SnapToFiles(const std::vector<RecFilePtr>& files,
 }
 
 // Drops every interval lying wholly between the end of one file and the
-// start of the next, renumbering the rest 1, 2, ... after each walk.
-void PruneGaps(const std::vector<RecFilePtr>& files, RecTimeList& intervals) {
+// start of the next, renumbering the rest 1, 2, ... after each walk. The
+// list is compacted in place.
+void PruneGaps(const std::vector<FileTimes>& files, RecTimeList& intervals) {
+  RecTimeVector& list = *intervals;
   time_t previous_end = 0;
-  for (const RecFilePtr& file : files) {
-    if (!file) continue;
-    const time_t fs = TextTime(file->StartStr);
-    const time_t fe = TextTime(file->EndStr);
+  for (const FileTimes& file : files) {
+    const time_t fs = file.start;
     if (previous_end != 0) {
-      RecTimeVector kept;
       unsigned int counter = 0;
-      for (const RecTimePtr& interval : *intervals) {
-        if (interval->Start >= previous_end && interval->End <= fs) continue;
-        interval->Idx = ++counter;
-        kept.push_back(interval);
+      size_t kept = 0;
+      for (size_t i = 0; i < list.size(); ++i) {
+        RecTime& interval = *list[i];
+        if (interval.Start >= previous_end && interval.End <= fs) continue;
+        interval.Idx = ++counter;
+        if (kept != i) list[kept].swap(list[i]);
+        ++kept;
       }
-      intervals->swap(kept);
+      list.resize(kept);
     }
-    previous_end = fe;
+    previous_end = file.end;
   }
 }
 
@@ -185,16 +205,20 @@ bool MergeMotions(const RecMotionList& motions, const RecTimeList& intervals,
       merged = true;
       RecTimePtr x;
       Server::GetRecTimePtrbyIdx(a, intervals, x);
-      std::wstring s = motion->StartStr;
-      std::wstring e = motion->EndStr;
+      const std::wstring* s = &motion->StartStr;
+      const std::wstring* e = &motion->EndStr;
+      time_t s_time = ms;
+      time_t e_time = me;
       if (x) {
         if (x->Start > ms) {
-          s = x->StartStr;
+          s = &x->StartStr;
+          s_time = TextTime(*s);
         } else if (x->End < me) {
-          e = x->EndStr;
+          e = &x->EndStr;
+          e_time = TextTime(*e);
         }
       }
-      AppendMotionRow(*motion, s, e, out, counter);
+      AppendMotionRow(*motion, *s, s_time, *e, e_time, out, counter);
     } else {
       // The motion spans several intervals: one row per interval, clipped
       // at the interval edges the motion does not cover. The loop variable
@@ -206,14 +230,16 @@ bool MergeMotions(const RecMotionList& motions, const RecTimeList& intervals,
         if (!interval) continue;
         merged = true;
         if (k == a) {
-          AppendMotionRow(*motion, motion->StartStr, interval->EndStr, out,
-                          counter);
+          AppendMotionRow(*motion, motion->StartStr, ms, interval->EndStr,
+                          TextTime(interval->EndStr), out, counter);
         } else if (k == b) {
-          AppendMotionRow(*motion, interval->StartStr, motion->EndStr, out,
-                          counter);
+          AppendMotionRow(*motion, interval->StartStr,
+                          TextTime(interval->StartStr), motion->EndStr, me,
+                          out, counter);
         } else {
-          AppendMotionRow(*motion, interval->StartStr, interval->EndStr, out,
-                          counter);
+          AppendMotionRow(*motion, interval->StartStr,
+                          TextTime(interval->StartStr), interval->EndStr,
+                          TextTime(interval->EndStr), out, counter);
         }
       }
     }
@@ -233,6 +259,7 @@ bool MergeMotions(const RecMotionList& motions, const RecTimeList& intervals,
 RecTimeList Server::MakeRecTimes(unsigned int camera_id,
                                  std::vector<std::wstring>& rows,
                                  RecFileList files, RecMotionList motions) {
+  const ScopedLocalZone zone;
   RecTimeList result = boost::make_shared<RecTimeVector>();
   if (!files || files->empty()) return result;
 
@@ -243,8 +270,9 @@ RecTimeList Server::MakeRecTimes(unsigned int camera_id,
   RecTimeList intervals = BuildTrackerIntervals(camera_id, rows, suffix);
   if (intervals->empty()) return result;
 
-  SnapToFiles(*files, suffix, intervals);
-  PruneGaps(*files, intervals);
+  const std::vector<FileTimes> file_times = ConvertFiles(*files);
+  SnapToFiles(file_times, suffix, intervals);
+  PruneGaps(file_times, intervals);
 
   unsigned int counter = 0;  // c: rows handed out so far
   const bool merged = MergeMotions(motions, intervals, *result, counter);

@@ -413,6 +413,13 @@ class Server : public boost::enable_shared_from_this<Server> {
   unsigned int server_id_;
   unsigned short port_;
   ReqPkt pkt_;
+
+ private:
+  // RspPkt_ParseGetRecordingInfo / RspPkt_ParseGetMotionInfo of a reply the
+  // caller gives up: the reply is released (emptied) once its document is
+  // built, before the rows are read.
+  static RecFileList ParseRecordingInfoReply(ByteVector& reply);
+  static RecMotionList ParseMotionInfoReply(ByteVector& reply);
 };
 
 }  // namespace QM

@@ -40,6 +40,14 @@ std::string TimeTextTo8Bit(const std::wstring& text) {
   mbstate_t state = mbstate_t();
   for (wchar_t c : text) {
     if (c == L'\0') break;
+    if (c > 0 && c < 0x80) {
+      // ASCII converts to itself, one byte and no shift state, in the "C"
+      // locale the program runs in (and in every locale the C library
+      // offers): no library call needed.
+      if (used == kTimeTextMax) break;
+      buffer[used++] = static_cast<char>(c);
+      continue;
+    }
     char bytes[MB_LEN_MAX];
     std::size_t count = wcrtomb(bytes, c, &state);
     if (count == static_cast<std::size_t>(-1)) {

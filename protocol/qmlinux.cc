@@ -86,34 +86,25 @@ unsigned int QMLinux::TransactCommandChannel(QM::ByteVector& request,
   if (!SendAll(socket, request)) return 0;
 
   // The reply collects in a buffer of its own, so that `reply` stays as it
-  // was whenever the exchange fails part-way.
+  // was whenever the exchange fails part-way. Each receive takes whatever
+  // has arrived, up to one chunk; the buffer grows geometrically and only
+  // by the bytes received, so that unused capacity is never touched.
   std::vector<unsigned char> buffer;
-  try {
-    buffer.resize(kReplyStep);
-  } catch (const std::exception&) {
-    return 0;
-  }
+  unsigned char chunk[kReceiveChunk];
   size_t total = 0;
-  size_t free_space = kReplyStep;
   for (;;) {
     int received = 0;
-    if (!socket.Receive(buffer.data() + total, static_cast<int>(free_space),
-                        received, -1))
+    if (!socket.Receive(chunk, static_cast<int>(sizeof chunk), received, -1))
       break;
     if (received <= 0) break;  // peer closed, or a receive error
     total += static_cast<size_t>(received);
     if (total > reply_limit_) return 0;
-    free_space -= static_cast<size_t>(received);
-    if (free_space == 0) {
-      try {
-        buffer.resize(buffer.size() + kReplyStep);
-      } catch (const std::exception&) {
-        return 0;
-      }
-      free_space = kReplyStep;
+    try {
+      buffer.insert(buffer.end(), chunk, chunk + received);
+    } catch (const std::exception&) {
+      return 0;
     }
   }
-  buffer.resize(total);
   reply.swap(buffer);
   return static_cast<unsigned int>(total);
 }

@@ -16,8 +16,8 @@ class QMLinux : public QM::Server {
   static constexpr size_t kAddressChars = 4096;
   // Largest reply an exchange accepts, in bytes (256 MiB).
   static constexpr size_t kMaxReplyBytes = 256u * 1024u * 1024u;
-  // Step by which the reply buffer grows, in bytes.
-  static constexpr size_t kReplyStep = 1024;
+  // Most bytes one receive of a reply takes, in bytes.
+  static constexpr size_t kReceiveChunk = 16 * 1024;
 
   // The QM::Server part gets user, password, clicks and cookie only (its own
   // address stays empty, its port 4011); this object keeps `address` (cut

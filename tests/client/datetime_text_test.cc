@@ -45,6 +45,7 @@ TEST(ConvToTimeTTest, FormsAcceptedRejectedOrCutShortReadAsWrittenDigitsNeverRun
       {L"2013-05-07T08:09:1", L"2013-05-07T08:09:01"}, {L"20130507T08091", L"20130507T080901"},
       {L"2013-13-07T00:00:00", L"20140107T000000"}, {L"2013-5-7T08:09:10", L"20120623T080910"},
       {L"2013-05-07T-1:00:00", L"20130506T230000"}, {L"2013-05-07Txx:09:10", L"20130507T000910"},
+      {L"2013-05-07T 8:+9:10", L"2013-05-07T08:09:10"},  // blank and sign as wcstol reads them
   };
   for (const Case& c : cases) {
     EXPECT_NE(0, ToTimeT(c.same_as));

@@ -76,6 +76,10 @@ TEST(TextConvert, AsciiRoundTripsOtherBytesGiveWeofAndUnmappedCharsFF) {
   const wchar_t weof = static_cast<wchar_t>(WEOF);  // two-byte UTF-8: two unmapped chars
   EXPECT_EQ(string_to_wstring("a\xC3\xA9z"), (std::wstring{L'a', weof, weof, L'z'}));
   EXPECT_EQ(wstring_to_string(L"A\xE9" L"B\x263A"), "A\xFF" "B\xFF");
+  // Either side of the ASCII boundary, and a negative wide character.
+  EXPECT_EQ(string_to_wstring("\x7F\x80\xFF"), (std::wstring{L'\x7F', weof, weof}));
+  EXPECT_EQ(wstring_to_string(std::wstring{L'\x7F', L'\x80', static_cast<wchar_t>(-1)}),
+            "\x7F\xFF\xFF");
 }
 
 }  // namespace

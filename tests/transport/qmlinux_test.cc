@@ -118,6 +118,8 @@ TEST(Transact, PeerGetsExactRequestAndReplyHoldsExactlyThePeerBytes) {
       {"reply of exactly one block lost at growth", 300, Pattern(1024), kAll, 0},
       {"last byte over one block lost", 300, Pattern(1025), kAll, 0},
       {"small chunks out of order", 300, Pattern(5 * 1024 + 77), 97, 1},
+      {"reply over several receive chunks cut or reordered", 300,
+       Pattern(3 * QMLinux::kReceiveChunk + 5), kAll, 0},
       {"NUL cuts the reply", 20, std::string("<a>\0</a>tail", 12), kAll, 0},
       {"large request not sent whole", 2 * 1024 * 1024 + 5, "ok", kAll, 0},
       {"host name localhost not resolved", 5, "reply", kAll, 0, L"localhost"},
