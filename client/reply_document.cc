@@ -67,7 +67,10 @@ ReplyDocument::ReplyDocument(const void* reply, unsigned int length)
   // recurses once per level, could exhaust the stack on it.
   if (!ReplyNestingWithinLimit(std::string_view(text.data(), count))) return;
   // TIXML_ENCODING_UNKNOWN lets TinyXML take the encoding from a byte-order
-  // mark or the declaration. An empty text is reported as an error too.
+  // mark or the declaration. An empty text is reported as an error too. A
+  // tab size of 0 turns off the line and column stamping of every node,
+  // which nothing here reads and which costs several percent of a parse.
+  document_.SetTabSize(0);
   document_.Parse(text.data(), nullptr, TIXML_ENCODING_UNKNOWN);
   error_ = document_.Error();
 }
