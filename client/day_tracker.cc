@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "client/datetime_text.h"
+#include "client/exchange.h"
 #include "client/server.h"
 #include "client/split.h"
 #include "protocol/local_zone.h"
@@ -75,22 +76,6 @@ bool Normalise(struct tm value, struct tm& out) {
   return true;
 }
 
-// Sends one request and returns the reply in a fresh vector. A request the
-// packet refused to build is not sent and gives an empty reply, as does a
-// failed exchange.
-ByteVector Exchange(Server& server, ByteVector request) {
-  ByteVector reply;
-  if (request.empty()) return reply;
-  server.TransactCommandChannel(request, reply);
-  return reply;
-}
-
-// Byte count of a reply as the parsers take it.
-unsigned int ReplyLength(const ByteVector& reply) {
-  return reply.size() > UINT_MAX ? UINT_MAX
-                                 : static_cast<unsigned int>(reply.size());
-}
-
 }  // namespace
 
 bool Server::GetDateTimeTracker(unsigned int camera_id, const wchar_t* date,
@@ -98,8 +83,8 @@ bool Server::GetDateTimeTracker(unsigned int camera_id, const wchar_t* date,
   const ScopedLocalZone zone;
   const std::wstring date_text = TextOf(date);
 
-  const ByteVector tracker_reply =
-      Exchange(*this, ReqPkt_GetDateTimeTracker(camera_id, date_text.c_str()));
+  const ByteVector tracker_reply = ExchangeRequest(
+      *this, ReqPkt_GetDateTimeTracker(camera_id, date_text.c_str()));
   if (tracker_reply.empty()) return false;
   // Anything but the 192-byte bitmap (an XML error, a login failure text)
   // means the server did not answer this question: no rows can be claimed.
@@ -127,11 +112,11 @@ bool Server::GetDateTimeTracker(unsigned int camera_id, const wchar_t* date,
   // reply is held beside a document or another reply.
   RecFileList files;
   RecMotionList motions;
-  ByteVector files_reply = Exchange(
+  ByteVector files_reply = ExchangeRequest(
       *this, ReqPkt_GetRecordingInfo(camera_id, window_start, window_end));
   if (!files_reply.empty()) {
     files = ParseRecordingInfoReply(files_reply);
-    ByteVector motion_reply = Exchange(
+    ByteVector motion_reply = ExchangeRequest(
         *this, ReqPkt_GetMotionInfo(camera_id, window_start, window_end));
     if (!motion_reply.empty()) motions = ParseMotionInfoReply(motion_reply);
   }

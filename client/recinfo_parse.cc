@@ -4,6 +4,7 @@
 
 #include <boost/make_shared.hpp>
 
+#include "client/exchange.h"
 #include "client/reply_document.h"
 #include "client/server.h"
 
@@ -72,11 +73,6 @@ RecMotionList MotionRows(const ReplyDocument& document) {
   return motions;
 }
 
-// Byte count of a reply as the parsers take it.
-unsigned int ReplyLength(const ByteVector& reply) {
-  return reply.size() > UINT_MAX ? UINT_MAX
-                                 : static_cast<unsigned int>(reply.size());
-}
 
 }  // namespace
 

@@ -7,7 +7,7 @@
 
 #include "client/reply_document.h"
 #include "client/server.h"
-#include "services/exchange.h"
+#include "client/exchange.h"
 
 namespace QM {
 

@@ -4,7 +4,7 @@
 
 #include "client/reply_document.h"
 #include "client/server.h"
-#include "services/exchange.h"
+#include "client/exchange.h"
 #include "services/reply_fields.h"
 
 namespace QM {

@@ -9,7 +9,7 @@
 #include "client/server.h"
 #include "client/split.h"
 #include "protocol/ticks.h"
-#include "services/exchange.h"
+#include "client/exchange.h"
 #include "services/reply_fields.h"
 
 namespace QM {

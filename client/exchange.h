@@ -1,6 +1,7 @@
-// One request-reply exchange of a service operation.
-#ifndef QM_SERVICES_EXCHANGE_H_
-#define QM_SERVICES_EXCHANGE_H_
+// One request-reply exchange on a fresh command connection, shared by the
+// recording query and the service operations.
+#ifndef QM_CLIENT_EXCHANGE_H_
+#define QM_CLIENT_EXCHANGE_H_
 
 #include "client/server.h"
 
@@ -17,4 +18,4 @@ unsigned int ReplyLength(const ByteVector& reply);
 
 }  // namespace QM
 
-#endif  // QM_SERVICES_EXCHANGE_H_
+#endif  // QM_CLIENT_EXCHANGE_H_

@@ -1,5 +1,6 @@
-// One request-reply exchange of a service operation.
-#include "services/exchange.h"
+// One request-reply exchange on a fresh command connection, shared by the
+// recording query and the service operations.
+#include "client/exchange.h"
 
 #include <climits>
 
