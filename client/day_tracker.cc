@@ -2,7 +2,6 @@
 // then the recording files and motion periods of the day, merged into the
 // answer rows by MakeRecTimes. Also the three request wrappers and the
 // conversion of the tracker's minute flags into interval rows.
-#include <climits>
 #include <cstring>
 #include <cwchar>
 

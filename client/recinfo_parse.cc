@@ -1,6 +1,5 @@
 // Parsers of the three replies of the recording query: the binary day
 // tracker, the recording files and the motion periods.
-#include <climits>
 
 #include <boost/make_shared.hpp>
 
