@@ -17,6 +17,9 @@
 #include "client/recinfo_records.h"
 #include "client/rectime.h"
 #include "protocol/qmreqpkt.h"
+#include "services/camera.h"
+#include "services/video_file.h"
+#include "services/video_span.h"
 #include "services/preset.h"
 #include "services/ptz.h"
 
@@ -162,6 +165,168 @@ class Server : public boost::enable_shared_from_this<Server> {
                                        const std::vector<bool>& tracker,
                                        std::vector<std::wstring>& rows);
 
+  // ---- Server metadata, cameras, video files and spans ----
+  // Request wrappers: each refreshes the credentials (SetCredentials), calls
+  // its builder and returns the send count - 1 bytes of the frame; an empty
+  // vector when the builder refused the request or had nothing to build
+  // from (a null record, a file without camera, a camera without server).
+  // Parsers take the reply bytes and their count; `reply` may be null only
+  // with length 0. Exchanges send one request per step on a fresh
+  // connection (TransactCommandChannel) and read an empty reply as a failed
+  // exchange.
+
+  // Server description: server ID, name, version, live port and time zone.
+  ByteVector ReqPkt_GetServerMetadata();
+  // The server-table query for this server's ID: its local data path.
+  ByteVector ReqPkt_GetServerMetadataEx();
+  // Health-monitor status; ReqPkt_GetCamerasStatus sends the same request.
+  ByteVector ReqPkt_GetServerStatus();
+  ByteVector ReqPkt_GetCamerasStatus();
+  // False (nothing changed) for length 0, a reply that does not parse, the
+  // "Login Error" reply or one without ServerInformation. Otherwise all five
+  // fields are rewritten (a missing one as 0 or empty) and true returned.
+  bool RspPkt_ParseServerMetadata(const void* reply, unsigned int length);
+  // Stores LocalDataPath of the first DataSet row; a reply that does not
+  // parse or has no row changes nothing.
+  void RspPkt_ParseServerMetadataEx(const void* reply, unsigned int length);
+  // One camera per distinct "ID" of HealthMonitorStatus/Cameras (entries
+  // without ID skipped, a repeated ID updates the same camera). Empty for a
+  // reply that does not parse, "Login Error" or no HealthMonitorStatus. The
+  // cameras have no server reference.
+  static CameraMap RspPkt_ParseCamerasStatus(const void* reply,
+                                             unsigned int length);
+  // One status exchange. False with `cameras` untouched for an empty reply;
+  // otherwise `cameras` is replaced by the parsed map and true returned.
+  bool GetAliveMonInfo(CameraMap& cameras);
+  // The server description, then the camera directory (the version just
+  // stored chooses the directory command). False when either reply is
+  // empty; true once the directory reply has been parsed.
+  bool GetServerAndCameraMetadata();
+  // 1, -1 or 0 as `first` is a higher, lower or equal version. Each text is
+  // read as up to four dot-separated signed decimal numbers ("%d.%d.%d.%d");
+  // numbers not read (a short or malformed text) count as 0 on both sides,
+  // numbers beyond the int range are clamped to it.
+  static int CompareVersion(std::wstring first, std::wstring second);
+  // What the server description stored; views valid until the next
+  // description (or server-table) reply is parsed.
+  const wchar_t* GetVersion() const;
+  unsigned short GetLivePort() const;
+  const wchar_t* GetTimeZoneInfo() const;
+  const wchar_t* GetLocalDataPath() const;
+
+  // Camera map. FindCamera never adds an entry: empty for an unknown ID.
+  boost::shared_ptr<Camera> FindCamera(unsigned int id);
+  // The camera under `id`, created (default fields, no server reference)
+  // when there is none; its ID is set to `id`, other fields kept. Never
+  // empty.
+  boost::shared_ptr<Camera> AddCamera(unsigned int id);
+  void ClearCameraList();
+  // A copy of the map; the cameras themselves are shared.
+  CameraMap GetCameras();
+  // Single-camera metadata for the camera's ID.
+  ByteVector ReqPkt_GetCameraMetadata(boost::shared_ptr<Camera> camera);
+  // The camera directory: the camera-table query for this server's ID when
+  // the stored version is empty or below 6.2.18.2, else the native
+  // camera-metadata command.
+  ByteVector ReqPkt_GetCamerasMetadata();
+  // Fills the camera's frame size and rate, FourCC, flags and description
+  // from CameraInformation; ID, name, address, credentials and ports are
+  // kept. Nothing changes for a reply that does not parse, a reply without
+  // CameraInformation or an empty camera pointer.
+  void RspPkt_ParseCameraMetadata(const void* reply, unsigned int length,
+                                  boost::shared_ptr<Camera> camera);
+  // Empties the camera map, then fills it from a DataSet table (column
+  // spelling "cameraID" or "CameraID", chosen by the first row) or, when
+  // there are no rows, from ArrayOfCameraInformation. A reply that does not
+  // parse, or has neither form, leaves the map empty.
+  void RspPkt_ParseCamerasMetadata(const void* reply, unsigned int length);
+
+  // Video files. The file list from `first_file` to `last_file`.
+  ByteVector ReqPkt_GetVideoFiles(std::wstring first_file,
+                                  std::wstring last_file);
+  // The binary file header of one file.
+  ByteVector ReqPkt_GetVideoFileMetadata(std::wstring file_name,
+                                         unsigned int camera_id);
+  // As above for the file's name and its camera's ID; empty when the file
+  // pointer is empty or its camera was never set or no longer exists.
+  ByteVector ReqPkt_GetVideoFileMetadata(boost::shared_ptr<VideoFile> file);
+  // The camera's files between two file names (empty names for the
+  // one-camera form). Empty for an empty camera pointer.
+  ByteVector ReqPkt_GetVideoFilesMetadata(boost::shared_ptr<Camera> camera,
+                                          std::wstring first_file,
+                                          std::wstring last_file);
+  ByteVector ReqPkt_GetVideoFilesMetadata(unsigned int camera_id,
+                                          std::wstring first_file,
+                                          std::wstring last_file);
+  ByteVector ReqPkt_GetVideoFilesMetadata(boost::shared_ptr<Camera> camera);
+  // Directory listing of the camera's recording folder: the stored local
+  // data path, "\", the camera's IP address, "-", its ID in decimal.
+  // Empty for an empty camera pointer.
+  ByteVector ReqPkt_GetCameraVideoFileDirectories(
+      boost::shared_ptr<Camera> camera);
+  // Frame stream of a recorded file for the file's name and its camera's
+  // ID with the other values; empty (credentials not refreshed) when the
+  // file pointer is empty or its camera was never set or no longer exists.
+  ByteVector ReqPkt_GetVideoFileFrames(boost::shared_ptr<VideoFile> file,
+                                       unsigned int first, unsigned int second,
+                                       int third, std::wstring text);
+  // One file per DataSet row, in reply order; never null, empty for a reply
+  // that does not parse or has no rows.
+  static VideoFileList RspPkt_ParseVideoFilesMetadata(const void* reply,
+                                                      unsigned int length);
+  // Clears the file's header (ClearAll), then reads the binary header and
+  // copies the bytes after it into the frame table. A reply of 3 bytes or
+  // fewer, or a tag of 0 or 65535, leaves the file cleared; so does a reply
+  // shorter than the header its own fields announce (TotalFrames then keeps
+  // its list value). A format kind 1 header holds ValueD1 only when the
+  // stored version's number is above 5.52402. Nothing happens for an empty
+  // file pointer.
+  void RspPkt_ParseVideoFileMetadata(const void* reply, unsigned int length,
+                                     boost::shared_ptr<VideoFile> file);
+  // Names of a directory-listing reply, widened byte by byte, in reply
+  // order: at most the announced number of entries, and only the entries
+  // that lie wholly inside the reply.
+  static std::vector<std::wstring> RspPkt_ParseCameraVideoFileDirectories(
+      const void* reply, unsigned int length);
+
+  // Video spans. The camera form takes the server ID through the camera's
+  // server reference: empty when the camera pointer is empty or the camera
+  // has no (living) server, which is the case for cameras made by the
+  // directory parsers and AddCamera.
+  ByteVector ReqPkt_GetVideoSpan(boost::shared_ptr<Camera> camera,
+                                 unsigned long long start_ticks,
+                                 unsigned long long end_ticks);
+  // This server's ID with the camera ID.
+  ByteVector ReqPkt_GetVideoSpan(unsigned int camera_id,
+                                 unsigned long long start_ticks,
+                                 unsigned long long end_ticks);
+  // Start and end as calendar fields (UTC, millisecond 0).
+  ByteVector ReqPkt_GetVideoSpan(
+      unsigned int camera_id, unsigned int start_year,
+      unsigned int start_month, unsigned int start_day,
+      unsigned int start_hour, unsigned int start_minute,
+      unsigned int start_second, unsigned int end_year, unsigned int end_month,
+      unsigned int end_day, unsigned int end_hour, unsigned int end_minute,
+      unsigned int end_second);
+  // The span of a VideoSpan reply; empty when the reply does not parse, a
+  // span with empty texts and zero numbers when it has no VideoSpan.
+  static boost::shared_ptr<VideoSpan> RspPkt_ParseGetVideoSpan(
+      const void* reply, unsigned int length);
+  // The span for the period, then the files from its first to its last
+  // file, then the header of every file (in list order, for `camera_id`).
+  // False with both outputs untouched when the span reply is empty; false
+  // with `span` replaced when it does not parse (empty) or the list reply
+  // is empty; otherwise `files` is replaced and the result is true when at
+  // least one header reply was not empty.
+  bool GetVideoFilesMetadata(
+      unsigned int camera_id, unsigned int start_year,
+      unsigned int start_month, unsigned int start_day,
+      unsigned int start_hour, unsigned int start_minute,
+      unsigned int start_second, unsigned int end_year, unsigned int end_month,
+      unsigned int end_day, unsigned int end_hour, unsigned int end_minute,
+      unsigned int end_second, boost::shared_ptr<VideoSpan>& span,
+      VideoFileList& files);
+  // ---- end of server metadata, cameras, video files and spans ----
   // ---- PTZ, presets and streams ----
   // Request wrappers: each refreshes the credentials, calls its builder and
   // returns the frame's send count - 1 bytes; empty when the packet refused
@@ -185,9 +350,9 @@ class Server : public boost::enable_shared_from_this<Server> {
                                        unsigned int camera_id,
                                        unsigned int first, unsigned int second,
                                        int third, std::wstring text);
-  // Region thumbnail of a file given by its name: `value` in IntParameter1,
-  // the region a, b, c, d as "a,b,c,d".
-  ByteVector ReqPkt_GetROIThumbnail(std::wstring file_name,
+  // Region thumbnail of a recorded file (its FileName is sent): `value` in
+  // IntParameter1, the region a, b, c, d as "a,b,c,d". Empty for a null file.
+  ByteVector ReqPkt_GetROIThumbnail(boost::shared_ptr<VideoFile> file,
                                     unsigned int value, unsigned int a,
                                     unsigned int b, unsigned int c,
                                     unsigned int d);

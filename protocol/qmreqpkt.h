@@ -18,6 +18,7 @@ namespace QM {
 
 class Server;
 class Camera;
+class VideoFile;
 
 // Cameras of a server keyed by camera id (only the keys matter to requests).
 typedef std::map<unsigned int, boost::shared_ptr<Camera> > CameraMap;
@@ -143,6 +144,19 @@ class ReqPkt {
                          bool flag, unsigned int* count);
   char* GetCamerasMetadataEx(unsigned int server_id, unsigned int* count);
   char* GetCamerasMetadata(unsigned int server_id, unsigned int* count);
+  // Builders that read records. The span request takes the camera's ID and
+  // the ID of the camera's server; the media-file request the file's name
+  // and the camera's ID (into StrParameter3 as "%d"). An empty camera or
+  // file pointer, or a camera without a living server, refuses the request
+  // (send count 0).
+  char* GetVideoSpan(boost::shared_ptr<Camera> camera,
+                     unsigned long long start_ticks,
+                     unsigned long long end_ticks, unsigned int* count);
+  char* GetMediaFileAVStreaming(boost::shared_ptr<VideoFile> file,
+                                boost::shared_ptr<Camera> camera,
+                                unsigned int first, unsigned int second,
+                                unsigned int* count, int third,
+                                const std::wstring& text);
 
  private:
   // Refuses the request being built: stores send count 0 through `count`

@@ -7,6 +7,11 @@
 
 #include "protocol/qmreqpkt.h"
 
+// The record builders read cameras, their servers and video files.
+#include "client/server.h"
+#include "services/camera.h"
+#include "services/video_file.h"
+
 namespace QM {
 
 namespace {
@@ -384,6 +389,26 @@ char* ReqPkt::GetCamerasMetadata(unsigned int server_id, unsigned int* count) {
   const int n = std::swprintf(query, kShortQueryChars, kQueryCameras,
                               static_cast<int>(server_id));
   return BuildQuery(n, query, count);
+}
+
+char* ReqPkt::GetVideoSpan(boost::shared_ptr<Camera> camera,
+                           unsigned long long start_ticks,
+                           unsigned long long end_ticks, unsigned int* count) {
+  const boost::shared_ptr<Server> server =
+      camera ? camera->GetServer() : boost::shared_ptr<Server>();
+  if (!server) return Refuse(CLIENT_TYPE_DEFAULT, count);
+  return GetVideoSpan(server->GetServerID(), camera->ID(), start_ticks,
+                      end_ticks, count);
+}
+
+char* ReqPkt::GetMediaFileAVStreaming(boost::shared_ptr<VideoFile> file,
+                                      boost::shared_ptr<Camera> camera,
+                                      unsigned int first, unsigned int second,
+                                      unsigned int* count, int third,
+                                      const std::wstring& text) {
+  if (!file || !camera) return Refuse(CLIENT_TYPE_DEFAULT, count);
+  return GetMediaFileAVStreaming(file->FileName, camera->ID(), first, second,
+                                 count, third, text);
 }
 
 }  // namespace QM

@@ -1,10 +1,14 @@
 #!/bin/bash
 # Sets up the machine, then builds and runs every test twice: a normal build
-# and a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# and a build with AddressSanitizer and UndefinedBehaviorSanitizer. Runs as
+# any user once the packages are installed (QM_SKIP_SETUP=1 skips the
+# package check, see scripts/setup.sh); the tests that need the fixed
+# segment key or port make their own namespaces (unshare -rin when not root).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
+echo "== set-up: checking the packages (scripts/setup.sh)"
 bash scripts/setup.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)

@@ -1,3 +1,4 @@
+// One request-reply exchange of a service operation.
 #include "services/exchange.h"
 
 #include <climits>
@@ -11,7 +12,7 @@ ByteVector ExchangeRequest(Server& server, ByteVector request) {
   return reply;
 }
 
-unsigned int ReplyLengthOf(const ByteVector& reply) {
+unsigned int ReplyLength(const ByteVector& reply) {
   return reply.size() > UINT_MAX ? UINT_MAX
                                  : static_cast<unsigned int>(reply.size());
 }

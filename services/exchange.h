@@ -1,4 +1,4 @@
-// One request and its reply, for the composite service operations.
+// One request-reply exchange of a service operation.
 #ifndef QM_SERVICES_EXCHANGE_H_
 #define QM_SERVICES_EXCHANGE_H_
 
@@ -6,13 +6,14 @@
 
 namespace QM {
 
-// Exchanges `request` with the server's TransactCommandChannel and returns
-// the reply in a fresh vector. A request the packet refused (empty) is not
-// sent; it and a failed exchange give an empty reply.
+// Sends `request` through server.TransactCommandChannel and returns the
+// reply in a fresh vector. The exchange's own result is not consulted: an
+// empty reply stands for a failed exchange. A request the packet refused to
+// build (empty) is not sent and gives an empty reply.
 ByteVector ExchangeRequest(Server& server, ByteVector request);
 
-// Byte count of a reply as the parsers take it (saturated at UINT_MAX).
-unsigned int ReplyLengthOf(const ByteVector& reply);
+// Byte count of a reply as the parsers take it (saturated at 32 bits).
+unsigned int ReplyLength(const ByteVector& reply);
 
 }  // namespace QM
 

@@ -3,6 +3,7 @@
 // media-streaming reply.
 #include "client/server.h"
 #include "services/stream_format.h"
+#include "services/video_file.h"
 
 namespace QM {
 
@@ -29,14 +30,15 @@ ByteVector Server::ReqPkt_GetVideoFileFrames(std::wstring file_name,
   return FrameBytes(frame, count);
 }
 
-ByteVector Server::ReqPkt_GetROIThumbnail(std::wstring file_name,
+ByteVector Server::ReqPkt_GetROIThumbnail(boost::shared_ptr<VideoFile> file,
                                           unsigned int value, unsigned int a,
                                           unsigned int b, unsigned int c,
                                           unsigned int d) {
+  if (!file) return ByteVector();
   SetCredentials();
   unsigned int count = 0;
   const char* frame =
-      pkt_.GetROIThumbnail(file_name, value, a, b, c, d, &count);
+      pkt_.GetROIThumbnail(file->FileName, value, a, b, c, d, &count);
   return FrameBytes(frame, count);
 }
 

@@ -95,7 +95,7 @@ bool Server::ExecutePreset(unsigned int camera_id, unsigned int preset_id) {
       ExchangeRequest(*this, ReqPkt_GetPTZPresets(camera_id));
   if (reply.empty()) return false;
   const PresetList presets =
-      RspPkt_ParsePresets(reply.data(), ReplyLengthOf(reply));
+      RspPkt_ParsePresets(reply.data(), ReplyLength(reply));
   for (const PresetPtr& preset : *presets) {
     if (static_cast<unsigned int>(preset->ID) != preset_id) continue;
     ExchangeRequest(*this, ReqPkt_RecallPTZPreset(

@@ -1,29 +1,25 @@
-// qmdevmgr: a stand-in for the DVR system's device manager. It creates the
-// shared segment when needed, sets and shows the record of one DVR id (user
-// name, password, client process id, UID, camera ids) and removes the
-// segment. Passwords are shown only on request.
+// qmdevmgr: a stand-in for the DVR system's device manager. It sets, shows
+// and lists the records of the shared segment (user name, password, client
+// process id, UID, camera ids) and removes the segment. Only setting a
+// record creates the segment; reading never does. Passwords are shown only
+// on request and are best given through a file or the environment.
 //
-// Exit status: 0 done; 1 invalid arguments (nothing touched); 2 the segment
-// could not be attached, created or removed; other nonzero values are
-// command-line syntax errors.
-#include <CLI/CLI.hpp>
-
-#include <cerrno>
+// Exit statuses are the tools' shared ones (common/exit_status.h): 0 done,
+// 1 password file or variable unusable, 2 usage error (nothing touched),
+// 3 segment missing (for a read), of the wrong size or not attachable.
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "commands.h"
+#include "common/cli.h"
 #include "devmgr/ikorindmif.h"
-#include "devmgr/sharedmem.h"
+#include "password_source.h"
 
 namespace {
 
-struct CamAssignment {
-  unsigned channel;
-  unsigned long id;
-};
+using qmdevmgr::CamAssignment;
 
 // Parses a whole decimal text into `out`; false on anything else, including
 // overflow of unsigned long long.
@@ -72,136 +68,120 @@ bool CheckTextLength(const char* what, const std::string& text) {
   return false;
 }
 
-// Removes the segment of the device-manager key whatever its size. A missing
-// segment is not an error, so that clean-up can run unconditionally.
-int RemoveSegment() {
-  int id = -1;
-  void* addr = nullptr;
-  const int rc = Shm_Link(dmlayout::kKey, 0, &id, &addr);
-  if (rc == ENOENT) {
-    std::puts("qmdevmgr: no segment to remove");
-    return 0;
-  }
-  if (rc != 0) {
-    std::fprintf(stderr, "qmdevmgr: cannot attach the segment: %s\n",
-                 rc > 0 ? std::strerror(rc) : "too small");
-    return 2;
-  }
-  const int drc = Shm_Destroy(id, addr);
-  if (drc != 0) {
-    std::fprintf(stderr, "qmdevmgr: cannot remove the segment: %s\n",
-                 drc > 0 ? std::strerror(drc) : "no address");
-    return 2;
-  }
-  std::puts("qmdevmgr: segment removed");
-  return 0;
+int Usage(const char* message) {
+  std::fprintf(stderr, "qmdevmgr: %s\nRun with --help for more information.\n",
+               message);
+  return qmtools::kExitUsage;
 }
 
-void ShowRecord(const IKorinDMIf& dm, unsigned dvrid, bool show_password) {
-  std::printf("DVR %u\n", dvrid);
-  std::printf("user name: %s\n", dm.GetUserNamebyDvrId(dvrid).c_str());
-  const std::string pass = dm.GetPassWordbyDvrId(dvrid);
-  if (show_password) {
-    std::printf("password: %s\n", pass.c_str());
-  } else {
-    std::printf("password: %s\n", pass.empty() ? "(empty)" : "(set)");
-  }
-  std::printf("client process id: %u\n", dm.GetClientProcIdbyDvrId(dvrid));
-  std::printf("UID: %d\n", dm.GetUIDbyDvrId(dvrid));
-  std::printf("camera ids:");
-  bool any = false;
-  for (unsigned c = 1; c <= dmlayout::kChannelCount; ++c) {
-    const long id = dm.GetCamIdbyDvrIdChnl(dvrid, c);
-    if (id > 0) {
-      std::printf(" %u=%ld", c, id);
-      any = true;
-    }
-  }
-  std::puts(any ? "" : " (none)");
-}
-
-// Releases the device-manager interface on every path out of main.
-struct InstanceGuard {
-  ~InstanceGuard() { Singleton<IKorinDMIf>::DeleteInstance(); }
-};
+constexpr const char kEnvironmentHelp[] =
+    "Reading (--show or --show-password alone, --list) never creates the segment;\n"
+    "setting a field creates and initialises it when it is missing.\n"
+    "\n"
+    "Environment:\n"
+    "  QMDEVMGR_PASSWORD  the password to set when neither --password nor\n"
+    "                     --password-file is given and it is not empty. Read by\n"
+    "                     every command that writes the record (--dvrid with a\n"
+    "                     setting option, or --dvrid alone); never by a read.\n"
+    "  Prefer it or --password-file: --password shows the password to every user\n"
+    "  of the machine (process list) and is for throw-away demos only.\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"Stand-in device manager: edits the shared DVR records."};
-  unsigned dvrid = 0;
-  std::string user;
-  std::string password;
-  unsigned pid = 0;
-  int uid = 0;
+  CLI::App app{"Stand-in device manager: sets, shows and lists the DVR records "
+               "of the shared segment (key 4145).",
+               "qmdevmgr"};
+  qmtools::SetUpApp(app);
+  app.footer([] { return std::string(kEnvironmentHelp); });
+
+  qmdevmgr::SetRequest request;
+  qmdevmgr::PasswordOptions password;
   std::vector<std::string> camids;
   bool show = false;
   bool show_password = false;
+  bool list = false;
   bool remove = false;
 
-  auto* o_dvrid = app.add_option("--dvrid", dvrid, "DVR id, 1 to 64");
-  auto* o_user = app.add_option("--user", user, "set the user name");
-  auto* o_pass = app.add_option("--password", password, "set the password");
-  auto* o_pid = app.add_option("--pid", pid, "set the client process id");
-  auto* o_uid = app.add_option("--uid", uid, "set the UID");
+  auto* o_dvrid = app.add_option("--dvrid", request.dvrid, "DVR id, 1 to 64")
+                      ->type_name("N")
+                      ->check(qmtools::QuietRange(1u, dmlayout::kDvrCount));
+  auto* o_user = app.add_option("--user", request.user, "set the user name")
+                     ->type_name("NAME");
+  auto* o_pass = app.add_option("--password", password.option_value,
+                                "set the password (visible to every user: "
+                                "throw-away demos only)")
+                     ->type_name("TEXT");
+  auto* o_pfile = app.add_option("--password-file", password.file_path,
+                                 "set the password to the first line of FILE")
+                      ->type_name("FILE");
+  auto* o_pid = app.add_option("--pid", request.pid, "set the client process id")
+                    ->type_name("N");
+  auto* o_uid = app.add_option("--uid", request.uid, "set the UID")
+                    ->type_name("N");
   auto* o_cam = app.add_option("--camid", camids,
-                               "set a camera id, CHANNEL=ID (repeatable)");
-  auto* o_show = app.add_flag("--show", show, "show the record");
+                               "set the camera id of a channel (1-128); repeatable")
+                    ->type_name("CHANNEL=ID");
+  auto* o_show = app.add_flag("--show", show, "show the record (after setting)");
   auto* o_showpw = app.add_flag("--show-password", show_password,
                                 "show the record with its password");
-  auto* o_remove = app.add_flag("--remove", remove, "remove the segment");
-  o_remove->excludes(o_dvrid)->excludes(o_user)->excludes(o_pass);
-  o_remove->excludes(o_pid)->excludes(o_uid)->excludes(o_cam);
-  o_remove->excludes(o_show)->excludes(o_showpw);
+  auto* o_list = app.add_flag("--list", list,
+                              "list every DVR id with a user name set");
+  app.add_flag("--remove", remove, "remove the segment");
 
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    return app.exit(e);
-  }
+  const int parsed = qmtools::Parse(app, argc, argv);
+  if (parsed >= 0) return parsed;
 
-  if (remove) return RemoveSegment();
-
-  if (o_dvrid->count() == 0) {
-    std::fprintf(stderr, "qmdevmgr: --dvrid or --remove is required\n");
-    return 1;
+  const bool setters = o_user->count() || o_pass->count() || o_pfile->count() ||
+                       o_pid->count() || o_uid->count() || o_cam->count();
+  const bool record_options =
+      o_dvrid->count() || setters || o_show->count() || o_showpw->count();
+  if (remove) {
+    if (record_options || o_list->count()) {
+      return Usage("--remove cannot be combined with other options");
+    }
+    return qmdevmgr::RemoveSegment();
   }
-  if (dvrid < 1 || dvrid > dmlayout::kDvrCount) {
-    std::fprintf(stderr, "qmdevmgr: DVR id %u out of range (1 to %u)\n",
-                 dvrid, dmlayout::kDvrCount);
-    return 1;
+  if (list) {
+    if (record_options) return Usage("--list cannot be combined with other options");
+    return qmdevmgr::ListRecords();
   }
-  std::vector<CamAssignment> cams;
+  if (o_dvrid->count() == 0) return Usage("--dvrid, --list or --remove is required");
+  if (o_pass->count() && o_pfile->count()) {
+    return Usage("give the password with one of --password and --password-file");
+  }
   for (const std::string& text : camids) {
-    CamAssignment cam{};
-    if (!ParseCamAssignment(text, cam)) return 1;
-    cams.push_back(cam);
+    CamAssignment cam;
+    if (!ParseCamAssignment(text, cam)) return qmtools::kExitUsage;
+    request.cams.push_back(cam);
   }
-  if (o_user->count() && !CheckTextLength("user name", user)) return 1;
-  if (o_pass->count() && !CheckTextLength("password", password)) return 1;
+  if (o_user->count() && !CheckTextLength("user name", request.user)) {
+    return qmtools::kExitUsage;
+  }
+  if (o_pass->count() && !CheckTextLength("password", password.option_value)) {
+    return qmtools::kExitUsage;
+  }
+  request.set_user = o_user->count() > 0;
+  request.set_pid = o_pid->count() > 0;
+  request.set_uid = o_uid->count() > 0;
 
-  InstanceGuard guard;
-  bool failed = true;
-  IKorinDMIf* dm = Singleton<IKorinDMIf>::Instance(failed);
-  if (dm == nullptr) {
-    std::fprintf(stderr,
-                 "qmdevmgr: cannot attach or create the segment (key %d)\n",
-                 static_cast<int>(dmlayout::kKey));
-    return 2;
+  // The environment's password turns no read into a write.
+  const bool show_only = !setters && (show || show_password);
+  password.from_option = o_pass->count() > 0;
+  password.from_file = o_pfile->count() > 0;
+  password.read_env = !show_only;
+  std::string error;
+  switch (qmdevmgr::ResolvePassword(password, request.password, error)) {
+    case qmdevmgr::PasswordOutcome::kUnusable:
+      std::fprintf(stderr, "qmdevmgr: %s\n", error.c_str());
+      return qmtools::kExitFailure;
+    case qmdevmgr::PasswordOutcome::kGiven:
+      request.set_password = true;
+      break;
+    case qmdevmgr::PasswordOutcome::kNone:
+      break;
   }
 
-  // Every value was checked above, so the setters cannot refuse them.
-  bool changed = false;
-  if (o_user->count()) changed |= dm->SetUserNamebyDvrId(dvrid, user);
-  if (o_pass->count()) changed |= dm->SetPassWordbyDvrId(dvrid, password);
-  if (o_pid->count()) changed |= dm->SetClientProcIdbyDvrId(dvrid, pid);
-  if (o_uid->count()) changed |= dm->SetUIDbyDvrId(dvrid, uid);
-  for (const CamAssignment& cam : cams) {
-    changed |= dm->SetCamIdbyDvrIdChnl(dvrid, cam.channel, cam.id);
-  }
-
-  if (show || show_password || !changed) {
-    ShowRecord(*dm, dvrid, show_password);
-  }
-  return 0;
+  if (!request.Any()) return qmdevmgr::ShowRecord(request.dvrid, show_password);
+  return qmdevmgr::SetRecord(request, show || show_password, show_password);
 }
