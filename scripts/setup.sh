@@ -8,6 +8,7 @@ packages=(
   libtinyxml-dev libboost-dev libcli11-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   iproute2 util-linux
+  clang-14 libclang-rt-14-dev clang-tidy-14 cppcheck valgrind
 )
 
 if [ "$(id -u)" = 0 ]; then
