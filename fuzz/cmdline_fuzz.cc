@@ -26,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (args.size() == 2 && args[1] == "-?") return 0;
 
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (std::string& arg : args) argv.push_back(&arg[0]);
   argv.push_back(nullptr);
 

@@ -3,7 +3,7 @@
 // ConvToStrAddZero, to_wstring and QM::split. Input: a zone selector byte,
 // a mode byte (even: each byte is one character as replies are widened;
 // odd: every four bytes are one wide character, any value), a value and a
-// width for ConvToStrAddZero, then the text.
+// width byte (less 128) for ConvToStrAddZero, then the text.
 #include <climits>
 #include <cwchar>
 #include <string>
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   qmfuzz::UseZone(zone);
   const bool raw = (in.Byte() & 1) != 0;
   const int value = static_cast<int>(in.U32());
-  const int width = static_cast<int8_t>(in.Byte());
+  const int width = static_cast<int>(in.Byte()) - 128;
   const std::wstring text = WideText(in, raw);
 
   const std::wstring padded = QM::Server::ConvToStrAddZero(value, width);

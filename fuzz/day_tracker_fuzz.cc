@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   QM::Server::ConvRecInfoPerDatFromVpm(12, date.c_str(), walked, rows);
 
   // The walk gets the date as a C string: up to its first zero.
-  if (QM::split(date.c_str(), L'.').size() != 3) {
+  if (QM::split(date.substr(0, date.find(L'\0')), L'.').size() != 3) {
     FUZZ_CHECK(rows.empty());
     return 0;
   }

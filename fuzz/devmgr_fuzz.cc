@@ -116,10 +116,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(!dm->SetUserNamebyDvrId(0, user) &&
              !dm->SetPassWordbyDvrId(kDvrCount + 1, pass));
   unsigned char* rec = image + RecordOffset(dvrid);
+  // The first 20 bytes of each field: the text, zero-filled; byte 21 stays.
   std::memset(rec + kUserOffset, 0, kTextMaxLen);
-  std::memcpy(rec + kUserOffset, user.data(), std::min(user.size(), kTextMaxLen));
+  std::copy_n(user.begin(), std::min(user.size(), kTextMaxLen), rec + kUserOffset);
   std::memset(rec + kPassOffset, 0, kTextMaxLen);
-  std::memcpy(rec + kPassOffset, pass.data(), std::min(pass.size(), kTextMaxLen));
+  std::copy_n(pass.begin(), std::min(pass.size(), kTextMaxLen), rec + kPassOffset);
   FUZZ_CHECK(std::memcmp(g_segment, image, sizeof image) == 0);
   CheckGetters(*dm, image);
 

@@ -154,7 +154,7 @@ done
     "2013-05-07 08:00:00-04:00" 2013-05-07T08:00:00Z 2012-05-10T08:30:15.250Z; } | sort -u |
   while IFS= read -r text; do
     name=$(printf '%s' "$text" | cksum | cut -d' ' -f1)
-    { printf '\x00\x00'; le32 2013; printf '\x04%s' "$text"; } | seed datetime_fuzz "text-$name"
+    { printf '\x00\x00'; le32 2013; printf '\x84%s' "$text"; } | seed datetime_fuzz "text-$name"
     # Ticks of 2012-05-10T08:30:15.250 and its fields, then the text.
     { printf '\x20\x6b\x42\x42\x9e\xfc\xce\x08'
       for v in 2012 5 10 8 30 15 250; do le32 $v; done; printf '%s' "$text"; } | seed ticks_fuzz "text-$name"

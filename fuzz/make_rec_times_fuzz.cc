@@ -30,7 +30,7 @@ Script ReadScript(const std::string& text) {
     const wchar_t tag = line[0];
     const std::wstring body = line.size() > 2 ? line.substr(2) : L"";
     const std::vector<std::wstring> words = QM::split(body, L' ');
-    const std::wstring start = words[0];
+    const std::wstring& start = words[0];
     const std::wstring end = words.size() > 1 ? words[1] : L"";
     if (tag == L'R') {
       script.rows.push_back(body);

@@ -150,6 +150,12 @@ class Relay {
   std::thread thread_;
 };
 
+// Deadlines stretch by QM_TEST_TIME_SCALE (for runs under valgrind).
+int TimeScale() {
+  const char* scale = getenv("QM_TEST_TIME_SCALE");
+  return scale != nullptr && std::atoi(scale) > 0 ? std::atoi(scale) : 1;
+}
+
 // qmrecinfo started as a child, standard output in a memory file; run as
 // `uid` (and its group) when it is not -1.
 class Tool {
@@ -186,10 +192,11 @@ class Tool {
     for (std::string& f : field) fields >> f;  // state ... utime stime
     return {field[0][0], std::stol(field[11]) + std::stol(field[12])};
   }
-  // Waits for the end (killed after 60 s); status -1 when it did not exit.
+  // Waits for the end (killed after 60 s times the time scale); status -1
+  // when it did not exit.
   qmtest::RunResult Finish() {
     qmtest::RunResult result;
-    for (int waited_ms = 0; Running() && waited_ms < 60000; waited_ms += 10) usleep(10000);
+    for (int waited_ms = 0; Running() && waited_ms < 60000 * TimeScale(); waited_ms += 10) usleep(10000);
     result.timed_out = Running();
     if (result.timed_out) kill(pid_, SIGKILL);
     int wstatus = 0;
@@ -237,7 +244,7 @@ class StagedFaults : public ::testing::Test {
     std::vector<char*> args = qmtest::ArgvOf(argv);
     sim_ = fork();
     if (sim_ == 0) execv(args[0], args.data()), _exit(127);
-    for (int i = 0; i < 2000 && qmtest::ReadWholeFile(port_file).empty(); ++i) usleep(5000);
+    for (int i = 0; i < 2000 * TimeScale() && qmtest::ReadWholeFile(port_file).empty(); ++i) usleep(5000);
     sim_port_ = uint16_t(std::atoi(qmtest::ReadWholeFile(port_file).c_str()));
     ASSERT_NE(sim_port_, 0) << "qmsim did not come up";
   }
@@ -302,7 +309,7 @@ TEST_F(StagedFaults, RepliesDeliveredBadlyGiveTheUndisturbedResultOrCode4) {
 TEST_F(StagedFaults, PeerThatNeverReadsKeepsToolAsleepUntilItClosesThenCode4) {
   Relay relay(sim_port_, {Fault::kNeverRead});
   Tool tool(Argv(), dir_.path());
-  for (int i = 0; i < 3000 && relay.Connections() == 0 && tool.Running(); ++i) usleep(10000);
+  for (int i = 0; i < 3000 * TimeScale() && relay.Connections() == 0 && tool.Running(); ++i) usleep(10000);
   ASSERT_EQ(relay.Connections(), 1u);
   const long cpu_before = tool.StateAndCpu().second;
   sleep(3);
