@@ -42,6 +42,27 @@ cmake --build "$build" -j2 >/dev/null
 logs=$root/$build/valgrind
 rm -rf "$logs"
 mkdir -p "$logs"
+chmod 1777 "$logs"  # a test runs qmrecinfo as another user, whose log goes here too
+
+# Reports that are not faults of the code under test:
+# - glibc's AVX2 wmemcmp compares whole 32-byte blocks that may reach past the
+#   end of a heap block (never past its page); valgrind 3.19 has no
+#   replacement for it, so comparing two wide strings is reported;
+# - mount with no file-system type, which bind and propagation changes take,
+#   is reported as a null type pointer.
+cat >"$logs/suppressions" <<'EOF'
+{
+   glibc-avx2-wmemcmp-reads-whole-blocks
+   Memcheck:Addr32
+   fun:__wmemcmp_avx2_movbe
+}
+{
+   mount-without-file-system-type
+   Memcheck:Param
+   mount(type)
+   fun:mount
+}
+EOF
 start=$(date +%s)
 
 # "<number>\t<name>\t<command>" per test, from CTest's own list.
@@ -63,10 +84,10 @@ run_test() {
   eval "cmd=($command)"
   if [[ "${cmd[0]}" == */netns_run.sh ]]; then prefix=("${cmd[0]}"); cmd=("${cmd[@]:1}"); fi
   local rc=0
-  timeout $((120 * QM_TEST_TIME_SCALE)) "${prefix[@]}" valgrind --tool=memcheck --quiet \
+  timeout $((120 * QM_TEST_TIME_SCALE)) "${prefix[@]}" valgrind --tool=memcheck --quiet --vgdb=no \
     --trace-children=yes --child-silent-after-fork=yes --error-exitcode=99 \
     --leak-check=full --errors-for-leak-kinds=definite,indirect \
-    --show-leak-kinds=definite,indirect --num-callers=30 \
+    --show-leak-kinds=definite,indirect --num-callers=30 --suppressions="$logs/suppressions" \
     --log-file="$logs/$number.%p.log" "${cmd[@]}" >"$logs/$number.out" 2>&1 || rc=$?
   echo "$rc" >"$logs/$number.status"
 }

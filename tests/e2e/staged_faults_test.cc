@@ -406,13 +406,13 @@ TEST_F(StagedFaults, ResultFileThatCannotBeOpenedLeavesNoFileAndExitStatus0) {
   // A read-only bind mount in a mount namespace of this process: not
   // writable even for root.
   ASSERT_EQ(unshare(CLONE_NEWNS), 0);
-  ASSERT_EQ(mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
-  ASSERT_EQ(mount(readonly.c_str(), readonly.c_str(), nullptr, MS_BIND, nullptr), 0);
+  ASSERT_EQ(mount("none", "/", "none", MS_REC | MS_PRIVATE, nullptr), 0);
+  ASSERT_EQ(mount(readonly.c_str(), readonly.c_str(), "none", MS_BIND, nullptr), 0);
   struct Unmount {
     std::string path;
     ~Unmount() { umount2(path.c_str(), MNT_DETACH); }  // lets the directory be removed
   } unmount{readonly};
-  ASSERT_EQ(mount(nullptr, readonly.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr), 0);
+  ASSERT_EQ(mount("none", readonly.c_str(), "none", MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr), 0);
   const struct { const char* where; std::string path; } cases[] = {
       {"in a missing directory", dir_.File("missing/result.txt")},
       {"on a read-only mount", readonly + "/result.txt"},
