@@ -3,9 +3,11 @@
 // Interval edges are moved from whole minutes to exact file boundaries,
 // intervals lying in a gap between two files are dropped, and an interval
 // that contains motion is replaced by the motion periods clipped to it.
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cwchar>
+#include <vector>
 
 #include <boost/make_shared.hpp>
 
@@ -221,12 +223,22 @@ bool MergeMotions(const RecMotionList& motions, const RecTimeList& intervals,
       AppendMotionRow(*motion, *s, s_time, *e, e_time, out, counter);
     } else {
       // The motion spans several intervals: one row per interval, clipped
-      // at the interval edges the motion does not cover. The loop variable
-      // is 64-bit so that b = UINT_MAX cannot wrap it.
-      for (unsigned long long k = a; k <= b; ++k) {
+      // at the interval edges the motion does not cover. Only the numbers
+      // from a to b that an interval carries are visited, in ascending
+      // order, so the work stays bounded by the intervals however far apart
+      // their numbers are.
+      std::vector<unsigned int> numbers;
+      for (const RecTimePtr& interval : *intervals) {
+        if (interval->Idx >= a && interval->Idx <= b) {
+          numbers.push_back(interval->Idx);
+        }
+      }
+      std::sort(numbers.begin(), numbers.end());
+      numbers.erase(std::unique(numbers.begin(), numbers.end()),
+                    numbers.end());
+      for (const unsigned int k : numbers) {
         RecTimePtr interval;
-        Server::GetRecTimePtrbyIdx(static_cast<unsigned int>(k), intervals,
-                                   interval);
+        Server::GetRecTimePtrbyIdx(k, intervals, interval);
         if (!interval) continue;
         merged = true;
         if (k == a) {

@@ -15,7 +15,7 @@ class QMLinux : public QM::Server {
   // Capacity of the address array, in wide characters (terminator included).
   static constexpr size_t kAddressChars = 4096;
   // Largest reply an exchange accepts, in bytes (256 MiB).
-  static constexpr size_t kMaxReplyBytes = 256u * 1024u * 1024u;
+  static constexpr size_t kMaxReplyBytes = size_t{256} * 1024 * 1024;
   // Most bytes one receive of a reply takes, in bytes.
   static constexpr size_t kReceiveChunk = 16 * 1024;
 

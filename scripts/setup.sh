@@ -15,6 +15,7 @@ packages=(
   libtinyxml-dev libboost-dev libcli11-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   iproute2 util-linux tzdata
+  clang-14 libclang-rt-14-dev clang-tidy-14 cppcheck valgrind
 )
 
 if [ "${QM_SKIP_SETUP:-}" = 1 ]; then
