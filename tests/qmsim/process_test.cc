@@ -21,7 +21,8 @@ TEST(QmsimProcess, OptionMistakesAreUsageErrorsUnusableFilesStatusOneHelpIsPlain
   const struct { std::vector<std::string> args; int status; const char* says; } cases[] = {
       {{"--fault-command", "324"}, 2, "--fault-command needs --fault"},
       {{"--fault", "none", "--fault-command", "715"}, 2, "--fault-command needs --fault"},
-      {{"--fault", "close", "--fault-command", "325"}, 2, "serves only 324, 715 and 716"},
+      {{"--fault", "close", "--fault-command", "325"}, 2, "serves only 1, 2, 302, 321, 324"},
+      {{"--fault", "close", "--fault-frame", "3"}, 2, "--fault-frame needs --fault cut-frame"},
       {{"--fault", "close", "--stall-ms", "5"}, 2, "--stall-ms needs --fault stall"},
       {{"--chunk-size", "3"}, 2, "need --fault chunked"},
       {{"--password", "x", "--password-file", "pw"}, 2, "exclude each other"},
