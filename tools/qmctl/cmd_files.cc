@@ -7,7 +7,7 @@
 #include "failure.h"
 #include "protocol/text_convert.h"
 #include "record_fields.h"
-#include "services/exchange.h"
+#include "client/exchange.h"
 #include "services/stream_format.h"
 
 namespace qmctl {

@@ -9,7 +9,7 @@
 #include "common/cli.h"
 #include "failure.h"
 #include "record_fields.h"
-#include "services/exchange.h"
+#include "client/exchange.h"
 
 namespace qmctl {
 

@@ -4,7 +4,7 @@
 #include "client/reply_document.h"
 #include "failure.h"
 #include "protocol/text_convert.h"
-#include "services/exchange.h"
+#include "client/exchange.h"
 
 namespace qmctl {
 
