@@ -36,11 +36,17 @@ for item in "$@"; do
   for option in $options; do
     grep -qF -- "*$option*" "$source" || fail "$name(1) does not document $option"
   done
-  # Subcommands: the names listed under "Subcommands:" in the help.
+  # Subcommands: the names listed under "Subcommands:" in the help, each
+  # with the options of its own help.
   subcommands=$(sed -n '/^Subcommands:/,/^$/p' <<<"$help" | awk 'NR > 1 && NF {print $1}')
   for subcommand in $subcommands; do
-    grep -qE -- "^\*(qmctl )?$subcommand\*|^## $subcommand\b" "$source" ||
+    grep -qE -- "^\*$subcommand\*" "$source" ||
       fail "$name(1) does not document the subcommand $subcommand"
+    sub_options=$("$program" "$subcommand" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u)
+    for option in $sub_options; do
+      grep -qF -- "*$option*" "$source" ||
+        fail "$name(1) does not document $subcommand $option"
+    done
   done
 done
 [ "$failed" = 0 ] && echo "PASS: $# manual pages"
