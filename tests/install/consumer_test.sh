@@ -6,9 +6,10 @@
 # or the sample scenario are missing or broken, or the example's output
 # differs from the sample day's cameras and intervals.
 #
-# Usage: consumer_test.sh BUILD_DIR SOURCE_DIR CXX_COMPILER
+# Usage: consumer_test.sh BUILD_DIR SOURCE_DIR CXX_COMPILER LIBDIR
+# (LIBDIR: the library folder below the prefix, CMAKE_INSTALL_LIBDIR)
 set -euo pipefail
-build=$1 source=$2 cxx=$3
+build=$1 source=$2 cxx=$3 libdir=$4
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/qm_install_test.XXXXXX")
 sim=
@@ -23,10 +24,10 @@ prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" ||
   { cat "$work/install.log" >&2; fail "cmake --install"; }
 
-for file in bin/qmrecinfo bin/qmsim bin/qmdevmgr lib/libqmclient.a \
-            lib/cmake/qmrecinfo/qmrecinfoConfig.cmake \
-            lib/cmake/qmrecinfo/qmrecinfoConfigVersion.cmake \
-            lib/pkgconfig/qmrecinfo.pc \
+for file in bin/qmrecinfo bin/qmsim bin/qmdevmgr "$libdir/libqmclient.a" \
+            "$libdir/cmake/qmrecinfo/qmrecinfoConfig.cmake" \
+            "$libdir/cmake/qmrecinfo/qmrecinfoConfigVersion.cmake" \
+            "$libdir/pkgconfig/qmrecinfo.pc" \
             share/qmrecinfo/scenarios/sample_day.xml \
             share/man/man1/qmrecinfo.1.gz share/doc/qmrecinfo/copyright; do
   [ -f "$prefix/$file" ] || fail "not installed: $file"
@@ -44,7 +45,7 @@ cmake --build "$work/example" >"$work/build.log" 2>&1 ||
   { cat "$work/build.log" >&2; fail "building the example with find_package"; }
 
 # The same program built with the pkg-config file's flags.
-export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
+export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
 cflags=$(pkg-config --cflags qmrecinfo) || fail "pkg-config --cflags qmrecinfo"
 libs=$(pkg-config --libs qmrecinfo) || fail "pkg-config --libs qmrecinfo"
 read -r -a pc_cflags <<<"$cflags"
