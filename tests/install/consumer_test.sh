@@ -24,12 +24,13 @@ prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" ||
   { cat "$work/install.log" >&2; fail "cmake --install"; }
 
-for file in bin/qmrecinfo bin/qmsim bin/qmdevmgr "$libdir/libqmclient.a" \
+for file in bin/qmrecinfo bin/qmctl bin/qmsim bin/qmdevmgr "$libdir/libqmclient.a" \
             "$libdir/cmake/qmrecinfo/qmrecinfoConfig.cmake" \
             "$libdir/cmake/qmrecinfo/qmrecinfoConfigVersion.cmake" \
             "$libdir/pkgconfig/qmrecinfo.pc" \
             share/qmrecinfo/scenarios/sample_day.xml \
-            share/man/man1/qmrecinfo.1.gz share/doc/qmrecinfo/copyright; do
+            share/man/man1/qmrecinfo.1.gz share/man/man1/qmctl.1.gz \
+            share/doc/qmrecinfo/copyright; do
   [ -f "$prefix/$file" ] || fail "not installed: $file"
 done
 # Every installed header, compiled from the prefix alone: a public header
