@@ -14,6 +14,7 @@ packages=(
   cmake g++ make pkg-config
   libtinyxml-dev libboost-dev libcli11-dev nlohmann-json3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  dpkg-dev lintian scdoc man-db groff-base
   iproute2 util-linux tzdata
   clang-14 libclang-rt-14-dev clang-tidy-14 cppcheck valgrind
 )
