@@ -12,7 +12,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  libtinyxml-dev libboost-dev libcli11-dev
+  libtinyxml-dev libboost-dev libcli11-dev nlohmann-json3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   iproute2 util-linux tzdata
 )

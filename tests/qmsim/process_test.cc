@@ -21,7 +21,9 @@ TEST(QmsimProcess, OptionMistakesAreUsageErrorsUnusableFilesStatusOneHelpIsPlain
   const struct { std::vector<std::string> args; int status; const char* says; } cases[] = {
       {{"--fault-command", "324"}, 2, "--fault-command needs --fault"},
       {{"--fault", "none", "--fault-command", "715"}, 2, "--fault-command needs --fault"},
-      {{"--fault", "close", "--fault-command", "325"}, 2, "serves only 324, 715 and 716"},
+      {{"--fault", "close", "--fault-command", "325"}, 2, "serves only 1, 2, 302, 321, 324"},
+      {{"--fault", "close", "--fault-frame", "3"}, 2, "--fault-frame needs --fault cut-frame"},
+      {{"--live-port", "65536"}, 2, "--live-port"},
       {{"--fault", "close", "--stall-ms", "5"}, 2, "--stall-ms needs --fault stall"},
       {{"--chunk-size", "3"}, 2, "need --fault chunked"},
       {{"--password", "x", "--password-file", "pw"}, 2, "exclude each other"},
@@ -138,6 +140,27 @@ TEST(QmsimProcess, StopSignalEndsA600SecondStallAndRemovesThePortFile) {
               std::string::npos) << sim.Log();
     EXPECT_FALSE(std::filesystem::exists(dir.File("port")));
   }
+}
+
+// The port file's second line is the live port, which the server
+// description announces; each port serves only its own requests.
+TEST(QmsimProcess, PortFileHoldsBothPortsTheDescriptionAnnouncesTheLivePortEachServesItsOwn) {
+  qmtest::TempDir dir;
+  qmtest::QmsimChild sim(dir, {"--scenario", QM_SOURCE_DIR "/scenarios/sample_server.xml", "--port", "0",
+                               "--port-file", "port"});
+  const int port = sim.Port();
+  ASSERT_GT(port, 0) << sim.Log();
+  const std::string lines = qmtest::ReadWholeFile(dir.File("port"));
+  const int live = std::atoi(lines.substr(lines.find('\n') + 1).c_str());
+  EXPECT_EQ(lines, std::to_string(port) + "\n" + std::to_string(live) + "\n");
+  EXPECT_TRUE(live > 0 && live != port) << lines;
+  const std::string description = qmtest::Exchange(port, qmtest::RequestFrame(50002, "admin", "admin", ""));
+  EXPECT_NE(description.find("<LivePort>" + std::to_string(live) + "</LivePort>"), std::string::npos);
+  EXPECT_EQ(qmtest::Exchange(live, qmtest::TrackerFrame("admin", "admin")), "");
+  EXPECT_EQ(qmtest::Exchange(port, qmtest::RequestFrame(2, "admin", "admin", "")), "");
+  EXPECT_TRUE(sim.AwaitLog("#2 324 day-tracker: not served on the live port; nothing sent")) << sim.Log();
+  EXPECT_TRUE(sim.AwaitLog("#3 2 live-stream: not served on the command port (the live port is " +
+                           std::to_string(live) + ")")) << sim.Log();
 }
 
 }  // namespace

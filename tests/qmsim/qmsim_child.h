@@ -81,14 +81,20 @@ class QmsimChild {
   pid_t pid_ = -1;
 };
 
-// A day-tracker request frame for camera 12 on 05.07.2013.
-inline std::string TrackerFrame(const std::string& user, const std::string& password) {
-  const std::string text = "<Envelope><Body><ClientRequestHeader><CommandCode>324</CommandCode>"
-      "<UID>" + user + "</UID><PWD>" + password + "</PWD></ClientRequestHeader><CommonCMDHeader>"
-      "<IntParameter1>12</IntParameter1><StrParameter1>05.07.2013</StrParameter1>"
-      "</CommonCMDHeader></Body></Envelope>\r";
+// A request frame of `code` carrying `params` (CommonCMDHeader elements).
+inline std::string RequestFrame(int code, const std::string& user, const std::string& password,
+                                const std::string& params) {
+  const std::string text = "<Envelope><Body><ClientRequestHeader><CommandCode>" + std::to_string(code) +
+      "</CommandCode><UID>" + user + "</UID><PWD>" + password + "</PWD></ClientRequestHeader>"
+      "<CommonCMDHeader>" + params + "</CommonCMDHeader></Body></Envelope>\r";
   const size_t n = text.size() + 5;
   return std::string{'\x06', char(n), char(n >> 8), 0, 0} + text;
+}
+
+// A day-tracker request frame for camera 12 on 05.07.2013.
+inline std::string TrackerFrame(const std::string& user, const std::string& password) {
+  return RequestFrame(324, user, password,
+                      "<IntParameter1>12</IntParameter1><StrParameter1>05.07.2013</StrParameter1>");
 }
 
 // A connected socket to 127.0.0.1:port whose receives give up after the safety time.

@@ -3,7 +3,9 @@
 
 #include "dataset_reply.h"
 #include "day_tracker.h"
+#include "preset_store.h"
 #include "request_handler.h"
+#include "server_state.h"
 
 using namespace qmsim;
 
@@ -28,12 +30,16 @@ TEST(TrackerReply, FileMinutesClippedAtMidnightAndZerosForBadDateOrCamera) {
       {1, "2013.05", -1, -1}, {1, "02.30.2013", -1, -1}, {99, "05.07.2013", -1, -1},
       {4, "02.29.2000", 600, 600}, {4, "02.29.1900", -1, -1}, {4, "02.29.2013", -1, -1},  // leap years
   };
+  PresetStore presets(s);
+  const ServerState state{s, presets, 0};
   for (const auto& c : cases) {
-    const SimRequest r{kCmdGetDateTimeTracker, "pw", "pw", 0, true, c.camera, c.date, ""};
+    SimRequest r;
+    r.command = kCmdGetDateTimeTracker, r.uid = r.pwd = "pw", r.camera_valid = true;
+    r.camera = c.camera, r.str1 = c.date;
     MinuteFlags want;
     for (int m = c.first; m >= 0 && m <= c.last; ++m) want.set(m);
     const DayTracker t = PackTracker(want);
-    EXPECT_EQ(AnswerRequest(r, s, {"pw", "pw"}).bytes, std::string(t.begin(), t.end()))
+    EXPECT_EQ(AnswerRequest(r, state, {"pw", "pw"}).bytes, std::string(t.begin(), t.end()))
         << "camera " << c.camera << " date " << c.date;
   }
 }

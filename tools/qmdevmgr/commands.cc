@@ -10,9 +10,14 @@
 #include "common/exit_status.h"
 #include "devmgr/ikorindmif.h"
 #include "devmgr/sharedmem.h"
-#include "segment_reader.h"
+#include "common/segment_reader.h"
 
 namespace qmdevmgr {
+
+using qmtools::DescribeUnusable;
+using qmtools::DvrRecord;
+using qmtools::SegmentReader;
+using qmtools::SegmentState;
 
 namespace {
 

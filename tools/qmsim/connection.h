@@ -78,6 +78,8 @@ class Connection {
   void Finish();
 
   const ConnectionDeadline& Deadline() const { return deadline_; }
+  // Replaces the deadline (a request that turns out to start a stream).
+  void SetDeadline(ConnectionDeadline deadline) { deadline_ = deadline; }
   int Fd() const { return fd_.Get(); }
 
  private:

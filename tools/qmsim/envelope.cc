@@ -120,6 +120,17 @@ bool ParseEnvelope(const std::string& text, SimRequest* out, std::string* error)
       FieldText(ChildByLocalName(params, "IntParameter1")), &request.camera);
   request.str1 = FieldText(ChildByLocalName(params, "StrParameter1"));
   request.str2 = FieldText(ChildByLocalName(params, "StrParameter2"));
+  request.int2_valid = ParseSigned32(
+      FieldText(ChildByLocalName(params, "IntParameter2")), &request.int2);
+  request.int3_valid = ParseSigned32(
+      FieldText(ChildByLocalName(params, "IntParameter3")), &request.int3);
+  request.str3 = FieldText(ChildByLocalName(params, "StrParameter3"));
+  for (const TiXmlElement* item = ChildByLocalName(ChildByLocalName(soap_body, "Array"), "item");
+       item; item = item->NextSiblingElement("item")) {
+    std::uint32_t id = 0;
+    const bool number = ParseUnsigned32(FieldText(item), &id);
+    request.stream_items.push_back(number ? id : kBadStreamItem);
+  }
   *out = request;
   return true;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qmsim {
 
@@ -23,7 +24,19 @@ struct SimRequest {
   std::int32_t camera = 0;      // IntParameter1
   std::string str1;             // StrParameter1, empty when missing or empty
   std::string str2;             // StrParameter2, empty when missing or empty
+  bool int2_valid = false;      // IntParameter2 present and a 32-bit integer
+  std::int32_t int2 = 0;        // IntParameter2
+  bool int3_valid = false;      // IntParameter3 present and a 32-bit integer
+  std::int32_t int3 = 0;        // IntParameter3
+  std::string str3;             // StrParameter3, empty when missing or empty
+  // The items of the SOAP array of a camera-stream request (no
+  // CommonCMDHeader), in order; an item that is not an unsigned number is
+  // kept as kBadStreamItem. At most kMaxEnvelopeMarkup items exist.
+  std::vector<std::int64_t> stream_items;
 };
+
+// Stands for an array item that is not an unsigned 32-bit number.
+constexpr std::int64_t kBadStreamItem = -1;
 
 // Parses the envelope text (the frame without its prefix; NUL bytes end it).
 // Returns true and fills *out when the text is a well-formed document with a

@@ -21,18 +21,20 @@ const NamedMode kModes[] = {
     {"nul", FaultMode::kNulByte},
     {"trailing-nul", FaultMode::kTrailingNul},
     {"pad", FaultMode::kPad},
+    {"cut-frame", FaultMode::kCutFrame},
+    {"oversized", FaultMode::kOversized},
 };
+
+}  // namespace
 
 // Mismatched tags: no XML parser accepts this.
 const char kMalformedDocument[] =
     "<DataSet><diffgr:diffgram><NewDataSet><Table><FileID>1</Table>"
     "</diffgr:diffgram>";
 
-}  // namespace
-
 const char* FaultModeNames() {
   return "none, close, chunked, stall, malformed, truncated, login-refused, nul, "
-         "trailing-nul, pad";
+         "trailing-nul, pad, cut-frame, oversized";
 }
 
 bool ParseFaultMode(const std::string& name, FaultMode* out) {
@@ -65,6 +67,10 @@ void ApplyContentFault(FaultMode mode, SimReply* reply) {
     case FaultMode::kChunked:
     case FaultMode::kStall:
       return;
+    case FaultMode::kCutFrame:
+    case FaultMode::kOversized:
+      reply->outcome += std::string(", fault=") + FaultModeName(mode) + " not applied (not a stream)";
+      return;
     case FaultMode::kMalformed:
       bytes = kMalformedDocument;
       reply->is_dataset = false;
@@ -88,9 +94,10 @@ void ApplyContentFault(FaultMode mode, SimReply* reply) {
         reply->outcome += ", fault=pad not applied (not a DataSet)";
         return;
       }
-      // The comment sits between <DataSet> and the diffgram, where element
-      // lookups by name step over it, so the rows stay readable.
-      bytes.insert(std::string("<DataSet>").size(),
+      // The comment sits right after the <DataSet ...> tag, before the
+      // schema or the diffgram, where element lookups by name step over it,
+      // so the rows stay readable.
+      bytes.insert(bytes.find('>', bytes.find("<DataSet")) + 1,
                    "<!--" + std::string(kPadBytes - 7, '.') + "-->");
       break;
   }

@@ -21,14 +21,16 @@ enum class FaultMode {
   kNulByte,       // insert a NUL byte in the middle of the reply
   kTrailingNul,   // append a NUL byte and garbage after the reply
   kPad,           // pad a DataSet reply beyond 1024 bytes with a comment
+  kCutFrame,      // streams: end the stream in the middle of a frame
+  kOversized,     // streams: announce a frame far larger than any real one
 };
 
 // Names accepted by ParseFaultMode, separated by ", " (for help texts).
 const char* FaultModeNames();
 
 // Maps a name ("none", "close", "chunked", "stall", "malformed", "truncated",
-// "login-refused", "nul", "trailing-nul", "pad") to its mode; false when the
-// name is unknown.
+// "login-refused", "nul", "trailing-nul", "pad", "cut-frame", "oversized") to
+// its mode; false when the name is unknown.
 bool ParseFaultMode(const std::string& name, FaultMode* out);
 
 // The name of a mode.
@@ -42,7 +44,11 @@ struct FaultPlan {
   int stall_ms = 1000;         // pause of kStall
   std::size_t chunk_size = 7;  // bytes per send of kChunked
   int chunk_pause_ms = 5;      // pause between sends of kChunked
+  std::uint32_t frame = 1;     // the frame (from 0) that kCutFrame/kOversized spoil
 };
+
+// The length a kOversized frame announces (2 GiB - 1: no client buffers it).
+constexpr std::uint32_t kOversizedLength = 0x7FFFFFFF;
 
 // The mode that applies to a request of the given command (kNone when the
 // plan is limited to another command).
@@ -55,8 +61,12 @@ constexpr std::size_t kPadBytes = 1500;
 // Applies the content-changing modes (malformed, truncated, login-refused,
 // nul, trailing-nul, pad) to reply->bytes and notes the fault in
 // reply->outcome; the delivery modes (close, chunked, stall) are left to the
-// sender.
+// sender. The stream modes (cut-frame, oversized) leave a reply as it is and
+// say so in the outcome.
 void ApplyContentFault(FaultMode mode, SimReply* reply);
+
+// The malformed document that kMalformed sends.
+extern const char kMalformedDocument[];
 
 }  // namespace qmsim
 

@@ -1,6 +1,8 @@
 // qmsim: a stand-in video server answering the recording-query commands
-// (324 day tracker, 715 recording files, 716 motion periods) from a scenario
-// file, with optional deliberate faults.
+// (324 day tracker, 715 recording files, 716 motion periods) and the service
+// commands (server and cameras, video files and spans, PTZ and presets, live
+// and playback streams) from a scenario file, with optional deliberate
+// faults.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -45,9 +47,10 @@ int CheckFaultOptions(const CLI::App& app, const std::string& fault_name,
   const bool faulty = plan->mode != qmsim::FaultMode::kNone;
   if (app.count("--fault-command") > 0) {
     if (!faulty) return UsageError("--fault-command needs --fault");
-    if (fault_command < 0 || !qmsim::IsServedCommand(static_cast<std::uint32_t>(fault_command))) {
+    if (fault_command < 0 || fault_command > 0xFFFFFFFFll ||
+        !qmsim::IsServedCommand(static_cast<std::uint32_t>(fault_command))) {
       return UsageError("--fault-command " + std::to_string(fault_command) +
-                        ": qmsim serves only 324, 715 and 716");
+                        ": qmsim serves only " + qmsim::ServedCommandList());
     }
     plan->only_one_command = true;
     plan->command = static_cast<std::uint32_t>(fault_command);
@@ -58,6 +61,10 @@ int CheckFaultOptions(const CLI::App& app, const std::string& fault_name,
   if ((app.count("--chunk-size") > 0 || app.count("--chunk-pause-ms") > 0) &&
       plan->mode != qmsim::FaultMode::kChunked) {
     return UsageError("--chunk-size and --chunk-pause-ms need --fault chunked");
+  }
+  if (app.count("--fault-frame") > 0 && plan->mode != qmsim::FaultMode::kCutFrame &&
+      plan->mode != qmsim::FaultMode::kOversized) {
+    return UsageError("--fault-frame needs --fault cut-frame or --fault oversized");
   }
   return -1;
 }
@@ -95,8 +102,9 @@ int main(int argc, char** argv) {
   std::string fault_name = "none";
   long long fault_command = -1;
 
-  CLI::App app("Stand-in video server answering day-tracker (324), recording-info (715) and "
-               "motion-info (716) requests from a scenario file.",
+  CLI::App app("Stand-in video server answering the recording query (324, 715, 716) and the "
+               "service commands (server and cameras, video files and spans, PTZ and presets, "
+               "live and playback streams) from a scenario file.",
                "qmsim");
   qmtools::SetUpApp(app);
   app.footer(std::string(kPasswordHelp) + kStopHelp + "\n" + qmtools::kExitStatusHelp);
@@ -106,8 +114,12 @@ int main(int argc, char** argv) {
       ->type_name("HOST");
   app.add_option("--port", options.port, "Port to listen on (default 4011; 0: any free port)")
       ->type_name("N");
+  app.add_option("--live-port", options.live_port,
+                 "Port of the live streams (default: --port + 1; any free port when --port is 0)")
+      ->type_name("N")->check(qmtools::QuietRange(0, 65535));
   app.add_option("--port-file", options.port_file,
-                 "Holds the bound port while qmsim listens; removed when it stops")
+                 "Holds the bound port and the live port (two lines) while qmsim listens; "
+                 "removed when it stops")
       ->type_name("FILE");
   app.add_option("--max-requests", options.max_requests,
                  "Stop after serving N connections (default 0: no limit)")
@@ -126,8 +138,11 @@ int main(int argc, char** argv) {
   app.add_option("--fault", fault_name, std::string("Misbehaviour: ") + qmsim::FaultModeNames())
       ->type_name("MODE");
   app.add_option("--fault-command", fault_command,
-                 "Only requests of CODE (324, 715 or 716) get the fault")
+                 "Only requests of CODE (any served command) get the fault")
       ->type_name("CODE");
+  app.add_option("--fault-frame", options.fault.frame,
+                 "Frame (from 0) spoilt by --fault cut-frame or oversized (default 1)")
+      ->type_name("N");
   app.add_option("--stall-ms", options.fault.stall_ms,
                  "Pause of --fault stall before the reply (default 1000)")
       ->type_name("MS")->check(qmtools::QuietRange(0, 600000));

@@ -2,6 +2,8 @@
 
 #include "dataset_reply.h"
 #include "day_tracker.h"
+#include "server_state.h"
+#include "service_handler.h"
 #include "wall_clock.h"
 
 namespace qmsim {
@@ -75,9 +77,25 @@ std::string LogSafe(const std::string& text, std::size_t max_length) {
   return out;
 }
 
-bool IsServedCommand(std::uint32_t code) {
+bool IsRecordingCommand(std::uint32_t code) {
   return code == kCmdGetDateTimeTracker || code == kCmdGetRecordingInfo ||
          code == kCmdGetMotionInfo;
+}
+
+bool IsServedCommand(std::uint32_t code) {
+  return IsRecordingCommand(code) || ServiceCommandName(code) != nullptr;
+}
+
+std::string ServedCommandList() {
+  std::string list;
+  for (std::uint32_t code : {kCmdPtz, kCmdLiveStream, kCmdMediaFrames, kCmdFileHeader,
+                             kCmdGetDateTimeTracker, kCmdDirectory, kCmdServerStatus,
+                             kCmdGetRecordingInfo, kCmdGetMotionInfo, kCmdVideoSpan,
+                             kCmdCameraMetadata, kCmdServerMetadata, kCmdCamerasMetadata,
+                             kCmdPresets, kCmdPlaybackStream, kCmdQuery}) {
+    list += (list.empty() ? "" : ", ") + std::to_string(code);
+  }
+  return list;
 }
 
 const char* CommandName(std::uint32_t code) {
@@ -85,36 +103,51 @@ const char* CommandName(std::uint32_t code) {
     case kCmdGetDateTimeTracker: return "day-tracker";
     case kCmdGetRecordingInfo: return "recording-info";
     case kCmdGetMotionInfo: return "motion-info";
-    default: return "unknown-command";
+    default: break;
   }
+  const char* service = ServiceCommandName(code);
+  return service ? service : "unknown-command";
+}
+
+bool CredentialsMatch(const SimRequest& request, const Credentials& credentials) {
+  return request.uid == credentials.user && request.pwd == credentials.password;
 }
 
 std::string DescribeRequest(const SimRequest& request) {
   const std::uint32_t code = request.command;
   std::string text = std::to_string(code) + " " + CommandName(code);
   if (!IsServedCommand(code)) return text;
+  if (!IsRecordingCommand(code)) {
+    const std::string parameters = DescribeServiceParameters(request);
+    return parameters.empty() ? text : text + " " + parameters;
+  }
   text += " camera=" + CameraText(request);
   if (code == kCmdGetDateTimeTracker) return text + " date=" + LogSafe(request.str1);
   return text + " window=" + LogSafe(request.str1) + ".." + LogSafe(request.str2);
 }
 
-SimReply AnswerRequest(const SimRequest& request, const Scenario& scenario,
+SimReply LoginRefused(const SimRequest& request) {
+  SimReply reply;
+  reply.bytes = kLoginFailureDocument;
+  reply.outcome = "login-refused for user \"" + LogSafe(request.uid) + "\"";
+  return reply;
+}
+
+SimReply AnswerRequest(const SimRequest& request, const ServerState& state,
                        const Credentials& credentials) {
   SimReply reply;
   const std::uint32_t code = request.command;
-  if (!IsServedCommand(code)) {
+  if (!IsServedCommand(code) || code == kCmdLiveStream || code == kCmdPlaybackStream) {
     reply.outcome = "not served";
     return reply;
   }
-  if (request.uid != credentials.user || request.pwd != credentials.password) {
-    reply.bytes = kLoginFailureDocument;
-    reply.outcome = "login-refused for user \"" + LogSafe(request.uid) + "\"";
-    return reply;
-  }
+  if (!CredentialsMatch(request, credentials)) return LoginRefused(request);
   if (code == kCmdGetDateTimeTracker) {
-    AnswerTracker(request, scenario, &reply);
+    AnswerTracker(request, state.scenario, &reply);
+  } else if (IsRecordingCommand(code)) {
+    AnswerWindow(request, state.scenario, &reply);
   } else {
-    AnswerWindow(request, scenario, &reply);
+    AnswerServiceRequest(request, state, &reply);
   }
   return reply;
 }

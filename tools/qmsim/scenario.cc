@@ -3,149 +3,24 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
-#include <map>
 #include <memory>
 #include <tinyxml.h>
 
 #include "envelope.h"
 #include "markup_depth.h"
+#include "scenario_attrs.h"
+#include "scenario_camera.h"
 
 namespace qmsim {
 namespace {
 
-// "line N: " for an element.
-std::string At(const TiXmlElement* e) {
-  return "line " + std::to_string(e->Row()) + ": ";
-}
-
-// Refuses any attribute of e not in `known`, so that a misspelt name is
-// reported instead of falling back to a default.
-bool OnlyKnownAttributes(const TiXmlElement* e, std::initializer_list<const char*> known,
-                         std::string* error) {
-  for (const TiXmlAttribute* a = e->FirstAttribute(); a; a = a->Next()) {
-    bool found = false;
-    for (const char* name : known) found = found || a->NameTStr() == name;
-    if (found) continue;
-    std::string wanted;
-    for (const char* name : known) wanted += std::string(wanted.empty() ? "" : ", ") + name;
-    *error = At(e) + "unknown attribute \"" + a->NameTStr() + "\" on <" + e->ValueStr() +
-             "> (want " + (wanted.empty() ? std::string("none") : wanted) + ")";
-    return false;
-  }
-  return true;
-}
-
-// Reads a required (or, with fallback, optional) unsigned attribute.
-bool ReadUnsignedAttr(const TiXmlElement* e, const char* name, bool required,
-                      std::uint32_t* out, std::string* error) {
-  const char* value = e->Attribute(name);
-  if (!value) {
-    if (!required) return true;
-    *error = At(e) + "<" + e->ValueStr() + "> lacks attribute \"" + name + "\"";
-    return false;
-  }
-  if (!ParseUnsigned32(value, out)) {
-    *error = At(e) + "attribute \"" + name + "\" is not an unsigned number: \"" +
-             value + "\"";
-    return false;
-  }
-  return true;
-}
-
-// Reads the start and end attributes: present, parsable, end not before start.
-bool ReadSpan(const TiXmlElement* e, std::string* start_text, std::string* end_text,
-              WallSeconds* start, WallSeconds* end, std::string* error) {
-  const char* s = e->Attribute("start");
-  const char* t = e->Attribute("end");
-  if (!s || !t) {
-    *error = At(e) + "<" + e->ValueStr() + "> needs both \"start\" and \"end\"";
-    return false;
-  }
-  if (!ParseWallClock(s, start)) {
-    *error = At(e) + "bad time \"" + s + "\" (want YYYY-MM-DDTHH:MM:SS[zone])";
-    return false;
-  }
-  if (!ParseWallClock(t, end)) {
-    *error = At(e) + "bad time \"" + t + "\" (want YYYY-MM-DDTHH:MM:SS[zone])";
-    return false;
-  }
-  if (*end < *start) {
-    *error = At(e) + "end " + t + " lies before start " + s;
-    return false;
-  }
-  *start_text = s;
-  *end_text = t;
-  return true;
-}
-
-bool ReadFile(const TiXmlElement* e, SimFile* file, std::string* error) {
-  if (!OnlyKnownAttributes(e, {"id", "name", "start", "end", "type", "frames"}, error) ||
-      !ReadUnsignedAttr(e, "id", true, &file->id, error) ||
-      !ReadUnsignedAttr(e, "type", false, &file->type, error) ||
-      !ReadUnsignedAttr(e, "frames", false, &file->frames, error)) {
-    return false;
-  }
-  const char* name = e->Attribute("name");
-  file->name = name ? name : "";
-  return ReadSpan(e, &file->start_text, &file->end_text, &file->start, &file->end,
-                  error);
-}
-
-bool ReadMotion(const TiXmlElement* e, SimMotion* motion, std::string* error) {
-  return OnlyKnownAttributes(e, {"file", "start", "end"}, error) &&
-         ReadUnsignedAttr(e, "file", false, &motion->file_id, error) &&
-         ReadSpan(e, &motion->start_text, &motion->end_text, &motion->start,
-                  &motion->end, error);
-}
-
-// Line of each file id read so far, over all cameras: a file id names one
-// recording of the server.
-using FileLines = std::map<std::uint32_t, int>;
-
-// Reads a camera and its children. A motion's file must be a file of the
-// same camera (anywhere in it); file 0, or none, means a motion in a gap.
-bool ReadCamera(const TiXmlElement* e, SimCamera* camera, FileLines* file_lines,
-                std::string* error) {
-  if (!OnlyKnownAttributes(e, {"id"}, error) ||
-      !ReadUnsignedAttr(e, "id", true, &camera->id, error)) {
-    return false;
-  }
-  std::vector<const TiXmlElement*> motion_elements;
-  for (const TiXmlElement* child = e->FirstChildElement(); child;
-       child = child->NextSiblingElement()) {
-    if (child->ValueStr() == "file") {
-      SimFile file;
-      if (!ReadFile(child, &file, error)) return false;
-      const auto earlier = file_lines->emplace(file.id, child->Row());
-      if (!earlier.second) {
-        *error = At(child) + "file id " + std::to_string(file.id) + " already used on line " +
-                 std::to_string(earlier.first->second);
-        return false;
-      }
-      camera->files.push_back(file);
-    } else if (child->ValueStr() == "motion") {
-      SimMotion motion;
-      if (!ReadMotion(child, &motion, error)) return false;
-      camera->motions.push_back(motion);
-      motion_elements.push_back(child);
-    } else {
-      *error = At(child) + "unknown element <" + child->ValueStr() +
-               "> in <camera> (want <file> or <motion>)";
-      return false;
-    }
-  }
-  for (std::size_t i = 0; i < camera->motions.size(); ++i) {
-    const std::uint32_t id = camera->motions[i].file_id;
-    bool found = id == 0;
-    for (const SimFile& file : camera->files) found = found || file.id == id;
-    if (!found) {
-      *error = At(motion_elements[i]) + "motion refers to file " + std::to_string(id) +
-               ", which camera " + std::to_string(camera->id) + " does not have";
-      return false;
-    }
-  }
-  return true;
+bool ReadServer(const TiXmlElement* e, SimServer* server, std::string* error) {
+  return OnlyKnownAttributes(e, {"id", "name", "version", "time-zone", "data-path"}, error) &&
+         ReadUnsignedAttr(e, "id", false, &server->id, error) &&
+         ReadTextAttr(e, "name", &server->name, error) &&
+         ReadTextAttr(e, "version", &server->version, error) &&
+         ReadTextAttr(e, "time-zone", &server->time_zone, error) &&
+         ReadTextAttr(e, "data-path", &server->data_path, error);
 }
 
 // Closes a stdio stream on scope exit.
@@ -159,6 +34,27 @@ const SimCamera* Scenario::FindCamera(std::int64_t id) const {
   if (id < 0 || id > 0xFFFFFFFFll) return nullptr;
   const auto it = cameras.find(static_cast<std::uint32_t>(id));
   return it == cameras.end() ? nullptr : &it->second;
+}
+
+const SimFile* Scenario::FindFile(std::uint32_t camera_id, std::uint32_t file_id) const {
+  const SimCamera* camera = FindCamera(camera_id);
+  if (!camera) return nullptr;
+  for (const SimFile& file : camera->files) {
+    if (file.id == file_id) return &file;
+  }
+  return nullptr;
+}
+
+const SimFile* Scenario::FindFileByName(const std::string& name,
+                                        const SimCamera** camera) const {
+  for (const auto& entry : cameras) {
+    for (const SimFile& file : entry.second.files) {
+      if (file.name != name) continue;
+      if (camera) *camera = &entry.second;
+      return &file;
+    }
+  }
+  return nullptr;
 }
 
 bool ParseScenarioText(const std::string& text, Scenario* out, std::string* error) {
@@ -184,11 +80,22 @@ bool ParseScenarioText(const std::string& text, Scenario* out, std::string* erro
   if (!OnlyKnownAttributes(root, {}, error)) return false;
   Scenario scenario;
   FileLines file_lines;
+  int server_line = 0;
   for (const TiXmlElement* e = root->FirstChildElement(); e;
        e = e->NextSiblingElement()) {
+    if (e->ValueStr() == "server") {
+      if (server_line != 0) {
+        *error = At(e) + "second <server> (the first is on line " +
+                 std::to_string(server_line) + ")";
+        return false;
+      }
+      server_line = e->Row();
+      if (!ReadServer(e, &scenario.server, error)) return false;
+      continue;
+    }
     if (e->ValueStr() != "camera") {
       *error = At(e) + "unknown element <" + e->ValueStr() +
-               "> in <scenario> (want <camera>)";
+               "> in <scenario> (want <server> or <camera>)";
       return false;
     }
     SimCamera camera;

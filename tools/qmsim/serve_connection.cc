@@ -11,6 +11,8 @@
 #include "frame_reader.h"
 #include "log.h"
 #include "request_handler.h"
+#include "serve_stream.h"
+#include "service_handler.h"
 
 namespace qmsim {
 namespace {
@@ -101,7 +103,7 @@ bool RecordRequest(const std::string& dir, unsigned long n, const std::string& r
 }
 
 void ServeConnection(Connection& connection, unsigned long n, const ServerOptions& options,
-                     const Scenario& scenario) {
+                     const ServerState& state, PortKind port) {
   const std::string tag = "#" + std::to_string(n) + " ";
   const FrameRead frame = ReadRequestFrame(connection);
   std::string error;
@@ -124,7 +126,24 @@ void ServeConnection(Connection& connection, unsigned long n, const ServerOption
       std::to_string(request.command) + " " + CommandName(request.command);
   LogLine(tag + DescribeRequest(request) +
           (frame.status == FrameStatus::kShort ? " (short frame)" : ""));
-  SimReply reply = AnswerRequest(request, scenario, options.credentials);
+  const bool live = request.command == kCmdLiveStream;
+  if (port == PortKind::kLive || live) {
+    const std::string outcome =
+        port == PortKind::kLive && live ? ServeLiveStream(connection, request, state, options)
+        : live ? "not served on the command port (the live port is " +
+                     std::to_string(state.live_port) + "); nothing sent"
+               : "not served on the live port; nothing sent";
+    LogLine(tag + command + ": " + outcome);
+    connection.Finish();
+    return;
+  }
+  if (request.command == kCmdPlaybackStream) {
+    connection.SetDeadline(ConnectionDeadline::PerIdle(connection.Deadline().LimitMs()));
+    LogLine(tag + command + ": " + ServePlaybackStream(connection, request, state, options));
+    connection.Finish();
+    return;
+  }
+  SimReply reply = AnswerRequest(request, state, options.credentials);
   const FaultMode fault = FaultFor(options.fault, request.command);
   ApplyContentFault(fault, &reply);
   const std::string delivery = Deliver(connection, fault, options.fault, reply.bytes);

@@ -11,7 +11,9 @@
 #include "common/exit_status.h"
 #include "connection_pool.h"
 #include "log.h"
+#include "preset_store.h"
 #include "serve_connection.h"
+#include "server_state.h"
 #include "socket_io.h"
 #include "stop_signal.h"
 #include "unique_fd.h"
@@ -37,19 +39,21 @@ class PortFileRemover {
   std::string path_;
 };
 
-// Accepts and serves connections until the stop signal or the request
-// limit, or until waiting fails (*failed set); returns how many connections
-// were accepted.
-unsigned long AcceptLoop(int listener, const ServerOptions& options, const Scenario& scenario,
-                         ConnectionPool* pool, bool* failed) {
+// Accepts and serves connections on both listeners until the stop signal or
+// the request limit, or until waiting fails (*failed set); returns how many
+// connections were accepted.
+unsigned long AcceptLoop(int command_listener, int live_listener, const ServerOptions& options,
+                         const ServerState& state, ConnectionPool* pool, bool* failed) {
   const int deadline_ms = ConnectionDeadlineMs(options);
   unsigned long accepted = 0;
   while (!StopRequested() && (options.max_requests == 0 || accepted < options.max_requests)) {
-    // A full pool leaves new connections in the listen queue.
-    pollfd fds[3] = {{StopSignalFd(), POLLIN, 0},
+    // A full pool leaves new connections in the listen queues.
+    const bool room = pool->HasRoom();
+    pollfd fds[4] = {{StopSignalFd(), POLLIN, 0},
                      {pool->FinishedFd(), POLLIN, 0},
-                     {pool->HasRoom() ? listener : -1, POLLIN, 0}};
-    if (::poll(fds, 3, -1) < 0) {
+                     {room ? command_listener : -1, POLLIN, 0},
+                     {room ? live_listener : -1, POLLIN, 0}};
+    if (::poll(fds, 4, -1) < 0) {
       if (errno == EINTR) continue;
       LogProblem(std::string("poll failed: ") + std::strerror(errno));
       *failed = true;
@@ -57,18 +61,27 @@ unsigned long AcceptLoop(int listener, const ServerOptions& options, const Scena
     }
     if (fds[0].revents & POLLIN) break;
     if (fds[1].revents & POLLIN) pool->Reap();
-    if (!(fds[2].revents & POLLIN)) continue;
-    UniqueFd fd(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
-    if (!fd.Valid()) continue;  // the peer gave up before accept
-    const unsigned long n = ++accepted;
-    // Request/reply connections get one total deadline; stream connections
-    // would be given ConnectionDeadline::PerIdle here instead.
-    auto connection = std::make_shared<Connection>(std::move(fd), StopSignalFd(),
-                                                   ConnectionDeadline::Total(deadline_ms));
-    const bool started = pool->Start([connection, n, &options, &scenario] {
-      ServeConnection(*connection, n, options, scenario);
-    });
-    if (!started) LogLine("#" + std::to_string(n) + " no thread to serve it: closed unread");
+    for (int k = 2; k < 4; ++k) {
+      if (!(fds[k].revents & POLLIN) || !pool->HasRoom() ||
+          (options.max_requests != 0 && accepted >= options.max_requests)) {
+        continue;
+      }
+      UniqueFd fd(::accept4(fds[k].fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+      if (!fd.Valid()) continue;  // the peer gave up before accept
+      const unsigned long n = ++accepted;
+      // Request/reply connections get one total deadline (a playback request
+      // switches its own to a per-idle one); live-stream connections a
+      // deadline per idle period from the start.
+      const PortKind port = k == 2 ? PortKind::kCommand : PortKind::kLive;
+      const ConnectionDeadline deadline = port == PortKind::kLive
+                                              ? ConnectionDeadline::PerIdle(deadline_ms)
+                                              : ConnectionDeadline::Total(deadline_ms);
+      auto connection = std::make_shared<Connection>(std::move(fd), StopSignalFd(), deadline);
+      const bool started = pool->Start([connection, n, &options, &state, port] {
+        ServeConnection(*connection, n, options, state, port);
+      });
+      if (!started) LogLine("#" + std::to_string(n) + " no thread to serve it: closed unread");
+    }
   }
   return accepted;
 }
@@ -81,11 +94,13 @@ int ConnectionDeadlineMs(const ServerOptions& options) {
   return kDefaultDeadlineMs + (stalls && options.fault.stall_ms > 0 ? options.fault.stall_ms : 0);
 }
 
-bool WritePortFile(const std::string& path, std::uint16_t port, std::string* error) {
+bool WritePortFile(const std::string& path, std::uint16_t port, std::uint16_t live_port,
+                   std::string* error) {
   const std::string temporary = path + ".tmp";
   {
     std::unique_ptr<std::FILE, FileCloser> f(std::fopen(temporary.c_str(), "w"));
-    if (!f || std::fprintf(f.get(), "%u\n", static_cast<unsigned>(port)) < 0) {
+    if (!f || std::fprintf(f.get(), "%u\n%u\n", static_cast<unsigned>(port),
+                           static_cast<unsigned>(live_port)) < 0) {
       *error = "cannot write port file " + temporary + ": " + std::strerror(errno);
       return false;
     }
@@ -100,6 +115,12 @@ bool WritePortFile(const std::string& path, std::uint16_t port, std::string* err
     return false;
   }
   return true;
+}
+
+std::uint16_t LivePortFor(const ServerOptions& options) {
+  if (options.live_port >= 0) return static_cast<std::uint16_t>(options.live_port);
+  if (options.port == 0 || options.port == 0xFFFF) return 0;
+  return static_cast<std::uint16_t>(options.port + 1);
 }
 
 int RunServer(const ServerOptions& options, const Scenario& scenario) {
@@ -117,7 +138,13 @@ int RunServer(const ServerOptions& options, const Scenario& scenario) {
     return qmtools::kExitFailure;
   }
   const std::uint16_t port = BoundPort(listener.Get());
-  if (!options.port_file.empty() && !WritePortFile(options.port_file, port, &error)) {
+  UniqueFd live_listener = OpenListener(options.host, LivePortFor(options), &error);
+  if (!live_listener.Valid()) {
+    LogProblem("live port: " + error);
+    return qmtools::kExitFailure;
+  }
+  const std::uint16_t live_port = BoundPort(live_listener.Get());
+  if (!options.port_file.empty() && !WritePortFile(options.port_file, port, live_port, &error)) {
     LogProblem(error);
     return qmtools::kExitFailure;
   }
@@ -127,9 +154,14 @@ int RunServer(const ServerOptions& options, const Scenario& scenario) {
     return qmtools::kExitFailure;
   }
   LogLine("qmsim listening on " + options.host + ":" + std::to_string(port));
+  LogLine("qmsim live streams on " + options.host + ":" + std::to_string(live_port));
+  PresetStore presets(scenario);
+  const ServerState state{scenario, presets, live_port};
   bool failed = false;
-  const unsigned long accepted = AcceptLoop(listener.Get(), options, scenario, &pool, &failed);
+  const unsigned long accepted =
+      AcceptLoop(listener.Get(), live_listener.Get(), options, state, &pool, &failed);
   listener.Reset();  // no more connections, also while the last ones finish
+  live_listener.Reset();
   pool.JoinAll();    // prompt after a stop signal: every wait watches it
   LogLine("qmsim stopping after " + std::to_string(accepted) + " connections" +
           (StopRequested() ? " (stop signal)" : ""));

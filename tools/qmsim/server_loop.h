@@ -1,6 +1,6 @@
-// The accept loop of the stand-in: each connection on its own thread (at most
-// kMaxConcurrentConnections at once), one request per connection, reply,
-// close.
+// The accept loop of the stand-in: the command port and the live-stream port,
+// each connection on its own thread (at most kMaxConcurrentConnections at
+// once), one request per connection, reply or stream, close.
 #ifndef QMSIM_SERVER_LOOP_H
 #define QMSIM_SERVER_LOOP_H
 
@@ -21,9 +21,14 @@ namespace qmsim {
 // when it cannot listen or write the port file.
 int RunServer(const ServerOptions& options, const Scenario& scenario);
 
-// Writes "<port>\n" to path atomically (temporary file, then rename).
-// Returns false and a message in *error on failure.
-bool WritePortFile(const std::string& path, std::uint16_t port, std::string* error);
+// Writes "<port>\n<live port>\n" to path atomically (temporary file, then
+// rename). Returns false and a message in *error on failure.
+bool WritePortFile(const std::string& path, std::uint16_t port, std::uint16_t live_port,
+                   std::string* error);
+
+// The port the live listener binds: --live-port when given; else any free
+// port when the command port is 0 (or 65535), else the command port + 1.
+std::uint16_t LivePortFor(const ServerOptions& options);
 
 }  // namespace qmsim
 

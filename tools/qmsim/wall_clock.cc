@@ -1,6 +1,7 @@
 #include "wall_clock.h"
 
 #include <cstddef>
+#include <cstdio>
 
 namespace qmsim {
 namespace {
@@ -89,6 +90,26 @@ bool ParseQueryDate(const std::string& text, CivilDate* out) {
   if (!IsValidDate(d)) return false;
   *out = d;
   return true;
+}
+
+std::string FormatWallClock(WallSeconds seconds) {
+  const WallSeconds last = DayNumber(CivilDate{9999, 12, 31}) * 86400 + 86399;
+  if (seconds < 0) seconds = 0;
+  if (seconds > last) seconds = last;
+  std::int64_t days = seconds / 86400;
+  const unsigned in_day = static_cast<unsigned>(seconds % 86400);
+  // The year from the mean Gregorian year, corrected by a step or two.
+  CivilDate d{static_cast<int>(days * 400 / 146097) + 1, 1, 1};
+  if (d.year > 9999) d.year = 9999;
+  while (d.year > 1 && DayNumber(d) > days) --d.year;
+  while (d.year < 9999 && DayNumber(CivilDate{d.year + 1, 1, 1}) <= days) ++d.year;
+  days -= DayNumber(CivilDate{d.year, 1, 1});
+  while (days >= DaysInMonth(d.year, d.month)) days -= DaysInMonth(d.year, d.month++);
+  d.day = static_cast<int>(days) + 1;
+  char text[48];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02u:%02u:%02u", d.year, d.month, d.day,
+                in_day / 3600, in_day / 60 % 60, in_day % 60);
+  return text;
 }
 
 }  // namespace qmsim

@@ -40,6 +40,10 @@ bool ParseWallClock(const std::string& text, WallSeconds* out);
 // date. Returns false (and leaves *out unchanged) otherwise.
 bool ParseQueryDate(const std::string& text, CivilDate* out);
 
+// "YYYY-MM-DDTHH:MM:SS" of wall-clock seconds from 0001-01-01T00:00:00 up
+// to 9999-12-31T23:59:59 (clamped to that range).
+std::string FormatWallClock(WallSeconds seconds);
+
 }  // namespace qmsim
 
 #endif  // QMSIM_WALL_CLOCK_H

@@ -1,6 +1,7 @@
-// Read-only access to the device manager's segment (key 4145) for qmdevmgr's
-// --show and --list: it only looks an existing segment up and attaches it
-// read-only, so reading can never create, initialise or change a segment.
+// Read-only access to the device manager's segment (key 4145), shared by
+// qmdevmgr (--show, --list) and qmctl (--dvrid): it only looks an existing
+// segment up and attaches it read-only, so reading can never create,
+// initialise or change a segment.
 #pragma once
 
 #include <array>
@@ -10,7 +11,7 @@
 
 #include "devmgr/ikorindmif.h"
 
-namespace qmdevmgr {
+namespace qmtools {
 
 // One DVR record as it stood when it was copied out of the segment.
 struct DvrRecord {
@@ -62,4 +63,4 @@ class SegmentReader {
 // the failing call's error text. No prefix, no newline.
 std::string DescribeUnusable(const SegmentReader& reader, SegmentState state);
 
-}  // namespace qmdevmgr
+}  // namespace qmtools

@@ -1,6 +1,6 @@
 // Read-only lookup and attachment of the device manager's segment, and the
 // copy of one DVR record out of it.
-#include "segment_reader.h"
+#include "common/segment_reader.h"
 
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace qmdevmgr {
+namespace qmtools {
 
 using namespace dmlayout;
 
@@ -92,4 +92,4 @@ std::string DescribeUnusable(const SegmentReader& reader, SegmentState state) {
   return std::string();
 }
 
-}  // namespace qmdevmgr
+}  // namespace qmtools
