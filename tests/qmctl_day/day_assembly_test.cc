@@ -28,7 +28,7 @@ std::string At(const std::string& time) { return "2013-05-07T" + time + "-04:00"
 
 const Periods kTwoFiles = {{At("08:00:12"), At("08:59:40")}, {At("10:00:05"), At("10:29:30")}};
 
-TEST(AssembleDay, OrdinaryDayGivesTheLibrarysRowsAsQmrecinfoWritesThemInAst4) {
+TEST(QmctlAssembleDay, OrdinaryDayGivesTheLibrarysRowsAsQmrecinfoWritesThemInAst4) {
   const DayReplies replies =
       Replies(kTwoFiles, {{At("08:50:00"), At("10:10:00")}, {At("11:00:00"), At("11:05:00")}});
   // What qmrecinfo's query makes of the same answers in AST4.
@@ -50,7 +50,7 @@ TEST(AssembleDay, OrdinaryDayGivesTheLibrarysRowsAsQmrecinfoWritesThemInAst4) {
   }
 }
 
-TEST(AssembleDay, OrdinarySummerDayInADaylightSavingZoneHasTheRightInstants) {
+TEST(QmctlAssembleDay, OrdinarySummerDayInADaylightSavingZoneHasTheRightInstants) {
   // qmrecinfo in Europe/Berlin would move these by an hour; qmctl does not.
   const Periods files = {{"2013-07-16T08:00:12+02:00", "2013-07-16T08:59:40+02:00"},
                          {"2013-07-16T10:00:05+02:00", "2013-07-16T10:29:30+02:00"}};
@@ -62,14 +62,14 @@ TEST(AssembleDay, OrdinarySummerDayInADaylightSavingZoneHasTheRightInstants) {
   EXPECT_EQ(result.rows[0].span.start, qmday::Utc("2013-07-16T06:00:12"));
 }
 
-TEST(AssembleDay, TimesWithAnotherOffsetThanTheSitesAreWrittenOnTheSitesClock) {
+TEST(QmctlAssembleDay, TimesWithAnotherOffsetThanTheSitesAreWrittenOnTheSitesClock) {
   // A server on -04:00 seen from a site read in UTC: the same instants.
   const DayResult result = Assemble("UTC0", "2013-05-07", Replies({{At("08:00:12"), At("08:59:40")}}, {}));
   EXPECT_EQ(RowTexts(result),
             (std::vector<std::string>{"1,0,2013-05-07T12:00:12+00:00,2013-05-07T12:59:40+00:00"}));
 }
 
-TEST(AssembleDay, SpringForwardDayIsAssembledByInstants) {
+TEST(QmctlAssembleDay, SpringForwardDayIsAssembledByInstants) {
   const DayResult result =
       Assemble("Europe/Berlin", "2013-03-31", Replies(qmday::kSpringFiles, qmday::kSpringMotions));
   EXPECT_TRUE(result.by_instants);
@@ -83,7 +83,7 @@ TEST(AssembleDay, SpringForwardDayIsAssembledByInstants) {
   EXPECT_EQ(result.rows[0].span.end - result.rows[0].span.start, 600);
 }
 
-TEST(AssembleDay, SpringForwardDayWithoutMotionSnapsEdgesAcrossTheChange) {
+TEST(QmctlAssembleDay, SpringForwardDayWithoutMotionSnapsEdgesAcrossTheChange) {
   const DayResult result = Assemble("Europe/Berlin", "2013-03-31", Replies(qmday::kSpringFiles, {}));
   EXPECT_EQ(RowTexts(result),
             (std::vector<std::string>{"1,0,2013-03-31T00:00:05+01:00,2013-03-31T03:44:58+02:00",
@@ -91,7 +91,7 @@ TEST(AssembleDay, SpringForwardDayWithoutMotionSnapsEdgesAcrossTheChange) {
                                       "3,0,2013-03-31T13:00:03+02:00,2013-03-31T23:59:59+02:00"}));
 }
 
-TEST(AssembleDay, FallBackDayKeepsTheGapBetweenThePassesOfTheRepeatedHour) {
+TEST(QmctlAssembleDay, FallBackDayKeepsTheGapBetweenThePassesOfTheRepeatedHour) {
   const DayResult result = Assemble("Europe/Berlin", "2013-10-27", Replies(qmday::kFallFiles, {}));
   EXPECT_TRUE(result.by_instants);
   EXPECT_EQ(result.frame.Hours(), 25);
@@ -107,7 +107,7 @@ TEST(AssembleDay, FallBackDayKeepsTheGapBetweenThePassesOfTheRepeatedHour) {
                                       "3,0,2013-10-27T09:00:02+01:00,2013-10-27T23:59:59+01:00"}));
 }
 
-TEST(AssembleDay, UnreadableTextsCountAsTimeZeroAndAreShownAsSent) {
+TEST(QmctlAssembleDay, UnreadableTextsCountAsTimeZeroAndAreShownAsSent) {
   DayReplies replies = Replies(qmday::kFallFiles, {{"later", "2013-10-27T02:35:00+02:00"}});
   const DayResult result = Assemble("Europe/Berlin", "2013-10-27", replies);
   // The motion's start reads as time 0, outside every interval; its end lies
@@ -118,7 +118,7 @@ TEST(AssembleDay, UnreadableTextsCountAsTimeZeroAndAreShownAsSent) {
   EXPECT_EQ(result.motions[0].start_text, "later");
 }
 
-TEST(AssembleDay, NoFilesGiveNoRowsEvenWithTrackerMinutes) {
+TEST(QmctlAssembleDay, NoFilesGiveNoRowsEvenWithTrackerMinutes) {
   DayReplies replies = Replies({}, {});
   replies.tracker.assign(1440, true);
   for (const char* date : {"2013-05-07", "2013-10-27"}) {

@@ -30,7 +30,7 @@ std::vector<bool> Flags(const std::vector<std::pair<int, int>>& runs) {
   return flags;
 }
 
-TEST(MapTracker, FlagsLandOnTheDaysRealMinutes) {
+TEST(QmctlMapTracker, FlagsLandOnTheDaysRealMinutes) {
   // Berlin: 2013-03-31 01:00Z is 03:00 +02:00; 2013-10-27 00:00Z-00:59Z is the
   // first pass of 02:xx (+02:00), 01:00Z-01:59Z the second (+01:00).
   const MapCase kCases[] = {
@@ -74,7 +74,7 @@ TEST(MapTracker, FlagsLandOnTheDaysRealMinutes) {
   }
 }
 
-TEST(MapTracker, AShortTrackerReadsAsClearPastItsEnd) {
+TEST(QmctlMapTracker, AShortTrackerReadsAsClearPastItsEnd) {
   ZoneScope zone("AST4");
   CivilDay day;
   DayFrame frame;

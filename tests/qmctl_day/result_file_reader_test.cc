@@ -13,7 +13,7 @@ const std::string kRows =
     "1,12,1,2013-05-07T08:10:00-04:00,2013-05-07T08:20:00-04:00\n"
     "2,12,0,2013-05-07T10:00:05-04:00,2013-05-07T10:29:30-04:00\n";
 
-TEST(ResultFile, ListAndErrorFormsAreRead) {
+TEST(QmctlResultFile, ListAndErrorFormsAreRead) {
   ResultFile file;
   std::string error;
   ASSERT_TRUE(ParseResultFile(kHeader + kRows, &file, &error)) << error;
@@ -33,7 +33,7 @@ TEST(ResultFile, ListAndErrorFormsAreRead) {
   EXPECT_TRUE(file.rows.empty());
 }
 
-TEST(ResultFile, MalformedFilesAreRefusedWithTheirLine) {
+TEST(QmctlResultFile, MalformedFilesAreRefusedWithTheirLine) {
   const std::string long_time(129, '1');
   const struct {
     std::string text;
@@ -63,7 +63,7 @@ TEST(ResultFile, MalformedFilesAreRefusedWithTheirLine) {
   }
 }
 
-TEST(ResultFile, MissingAndOversizedFilesAreRefused) {
+TEST(QmctlResultFile, MissingAndOversizedFilesAreRefused) {
   ResultFile file;
   std::string error;
   EXPECT_FALSE(ReadResultFile("/nonexistent/result.txt", &file, &error));

@@ -48,7 +48,7 @@ std::vector<int> Join(std::vector<int> a, const std::vector<int>& b) {
   return a;
 }
 
-TEST(TimelineSvg, EveryIntervalSitsAtItsInstantOnDaysOf24_23And25Hours) {
+TEST(QmctlTimelineSvg, EveryIntervalSitsAtItsInstantOnDaysOf24_23And25Hours) {
   const qmday::Periods ordinary = {{"2013-05-07T08:00:12-04:00", "2013-05-07T08:59:40-04:00"},
                                    {"2013-05-07T10:00:05-04:00", "2013-05-07T10:29:30-04:00"}};
   const DayCase kCases[] = {
@@ -103,7 +103,7 @@ TEST(TimelineSvg, EveryIntervalSitsAtItsInstantOnDaysOf24_23And25Hours) {
   }
 }
 
-TEST(TimelineSvg, BarsAreClippedToTheDayAndTextIsEscaped) {
+TEST(QmctlTimelineSvg, BarsAreClippedToTheDayAndTextIsEscaped) {
   Timeline timeline;
   timeline.start = 1000 * 3600;
   timeline.end = timeline.start + 24 * 3600;

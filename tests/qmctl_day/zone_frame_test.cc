@@ -18,7 +18,7 @@ std::string Tz() {
   return tz ? tz : "(unset)";
 }
 
-TEST(Zone, OnlyZonesTheCLibraryReadsAsMeantAreKnown) {
+TEST(QmctlZone, OnlyZonesTheCLibraryReadsAsMeantAreKnown) {
   const struct {
     const char* zone;
     bool known;
@@ -32,7 +32,7 @@ TEST(Zone, OnlyZonesTheCLibraryReadsAsMeantAreKnown) {
   for (const auto& c : kCases) EXPECT_EQ(IsKnownZone(c.zone), c.known) << c.zone;
 }
 
-TEST(Zone, ScopeRestoresTheZoneAndReappliesItAfterATickConversionRemovedIt) {
+TEST(QmctlZone, ScopeRestoresTheZoneAndReappliesItAfterATickConversionRemovedIt) {
   setenv("TZ", "AST4", 1);
   {
     ZoneScope berlin("Europe/Berlin");
@@ -55,7 +55,7 @@ TEST(Zone, ScopeRestoresTheZoneAndReappliesItAfterATickConversionRemovedIt) {
   setenv("TZ", "AST4", 1);
 }
 
-TEST(Zone, FixedOffsetZonesCarryTheOffsetWithPosixSignsFlipped) {
+TEST(QmctlZone, FixedOffsetZonesCarryTheOffsetWithPosixSignsFlipped) {
   const struct {
     long offset;
     const char* zone;
@@ -69,7 +69,7 @@ TEST(Zone, FixedOffsetZonesCarryTheOffsetWithPosixSignsFlipped) {
   }
 }
 
-TEST(Zone, LocalTextCarriesTheOffsetInForceAtThatInstant) {
+TEST(QmctlZone, LocalTextCarriesTheOffsetInForceAtThatInstant) {
   ZoneScope berlin("Europe/Berlin");
   EXPECT_EQ(LocalText(1364691599), "2013-03-31T01:59:59+01:00");
   EXPECT_EQ(LocalText(1364691600), "2013-03-31T03:00:00+02:00");
@@ -78,7 +78,7 @@ TEST(Zone, LocalTextCarriesTheOffsetInForceAtThatInstant) {
   EXPECT_EQ(OffsetText(-12600), "-03:30");
 }
 
-TEST(CivilDay, OnlyRealDatesWithinTheRangeParse) {
+TEST(QmctlCivilDay, OnlyRealDatesWithinTheRangeParse) {
   const struct {
     const char* text;
     bool ok;
@@ -114,7 +114,7 @@ struct FrameCase {
   const char* starts;
 };
 
-TEST(DayFrame, EveryZoneDayHasItsRealMinutesInOrder) {
+TEST(QmctlDayFrame, EveryZoneDayHasItsRealMinutesInOrder) {
   const FrameCase kCases[] = {
       {"AST4", "2013-05-07", 1440, 1, 0, 0, 0, 1439, "2013-05-07T00:00:00-04:00"},
       {"Europe/Berlin", "2013-07-16", 1440, 1, 0, 0, 0, 1439, "2013-07-16T00:00:00+02:00"},
