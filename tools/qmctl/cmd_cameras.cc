@@ -114,7 +114,10 @@ int RunCamera(CommandContext& context, unsigned int id) {
                                "the metadata of camera " + std::to_string(id), reply);
   if (status != qmtools::kExitOk) return status;
   QM::ReplyDocument document(reply.data(), QM::ReplyLength(reply));
-  if (document.Document().FirstChildElement("CameraInformation") == nullptr) {
+  const TiXmlElement* info = document.Document().FirstChildElement("CameraInformation");
+  // A .NET server answers an unknown camera with a nil object.
+  const char* nil = info != nullptr ? info->Attribute("xsi:nil") : nullptr;
+  if (info == nullptr || (nil != nullptr && std::string(nil) == "true")) {
     return Fail(qmtools::kExitNotFound, "the server " + session.where() +
                                             " has no metadata for camera " +
                                             std::to_string(id));
@@ -158,8 +161,8 @@ void AddCameraCommands(CommandSet& commands) {
       [id](CommandContext& context) { return RunCamera(context, *id); });
   camera->add_option("ID", *id, "camera ID")->required()->type_name("");
   camera->footer(
-      "A camera whose metadata reply holds no CameraInformation does not exist "
-      "(exit status 7).");
+      "A camera whose metadata reply holds no CameraInformation, or a nil one,\n"
+      "does not exist (exit status 7).");
 }
 
 }  // namespace qmctl

@@ -79,6 +79,15 @@ int ReadPresets(Session& session, unsigned int camera, QM::PresetList& presets) 
   return qmtools::kExitOk;
 }
 
+// True for the serialized boolean false, the server's refusal of a PTZ
+// request; any other answer counts as accepted.
+bool AnswersFalse(const QM::ByteVector& reply) {
+  QM::ReplyDocument document(reply.data(), QM::ReplyLength(reply));
+  const TiXmlElement* answer = document.Document().FirstChildElement("boolean");
+  return answer != nullptr && answer->GetText() != nullptr &&
+         std::string(answer->GetText()) == "false";
+}
+
 Record PresetRecord(unsigned int camera, const QM::Preset& preset) {
   Record record;
   record["camera_id"] = camera;
@@ -103,6 +112,12 @@ int RunPtz(CommandContext& context, const PtzOptions& options) {
   const int status = session.ExchangeAnswered(
       request, text + " for camera " + std::to_string(options.camera), reply);
   if (status != qmtools::kExitOk) return status;
+  if (AnswersFalse(reply)) {
+    return Fail(qmtools::kExitNotFound, "the server " + session.where() + " refused " +
+                                            text + " for camera " +
+                                            std::to_string(options.camera) +
+                                            " (not a PTZ camera, or unknown)");
+  }
   Record record;
   record["camera_id"] = options.camera;
   record["action"] = static_cast<int>(action);
@@ -183,8 +198,8 @@ void AddPtzCommands(CommandSet& commands) {
   sub->add_flag("--stop", ptz->stop, "stop the movement instead of starting it")
       ->excludes(value);
   sub->footer("Actions:" + ActionList() +
-              "\nThe request counts as done when the server answers it with anything\n"
-              "but the login failure reply.");
+              "\nThe server's answer false (a camera that is unknown or not PTZ) exits\n"
+              "with status 7; any other answer but the login failure counts as done.");
 
   auto list = std::make_shared<unsigned int>(0);
   sub = commands.Add("presets", "the PTZ presets of a camera",

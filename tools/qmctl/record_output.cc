@@ -60,7 +60,10 @@ void RecordOutput::Sheet(const std::vector<Column>& lines, const Record& record)
   for (const Column& line : lines) {
     std::string label = std::string(line.label) + ":";
     label.append(width - DisplayWidth(label), ' ');
-    std::fprintf(out_, "%s  %s\n", label.c_str(), CellText(record, line.key).c_str());
+    std::string text = label + "  " + CellText(record, line.key);
+    while (text.back() == ' ') text.pop_back();
+    text += '\n';
+    std::fwrite(text.data(), 1, text.size(), out_);
   }
 }
 
