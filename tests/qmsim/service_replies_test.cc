@@ -4,6 +4,7 @@
 // in the new elements named by line.
 #include <gtest/gtest.h>
 
+#include "faults.h"
 #include "file_frames.h"
 #include "file_replies.h"
 #include "request_handler.h"
@@ -98,6 +99,19 @@ TEST(ServiceReplies, QueryTablesSchemaAlwaysRowsOnlyForThisServerOrKnownNames) {
     for (const std::string& part : c.has) EXPECT_NE(reply.bytes.find(part), std::string::npos) << part;
     for (const std::string& part : c.lacks) EXPECT_EQ(reply.bytes.find(part), std::string::npos) << part;
   }
+}
+
+// The pad fault puts its comment right after the DataSet tag, behind the
+// XML declaration, so the padded reply stays a readable DataSet.
+TEST(ServiceReplies, PadFaultLandsAfterTheDataSetTagOfADeclaredDocument) {
+  Fixture f;
+  SimReply reply = f.Answer(Req(50014, 0, 0, "SELECT * FROM dbo.Servers WHERE serverID=3"));
+  const std::string before = reply.bytes;
+  ApplyContentFault(FaultMode::kPad, &reply);
+  const std::size_t tag_end = before.find("<DataSet xmlns=\"http://tempuri.org/\">") + 37;
+  EXPECT_EQ(reply.bytes.substr(0, tag_end + 4), before.substr(0, tag_end) + "<!--");
+  EXPECT_EQ(reply.bytes.substr(tag_end + kPadBytes), before.substr(tag_end));
+  EXPECT_EQ(reply.outcome, "ok 1 rows, fault=pad");
 }
 
 TEST(RecognizeQuery, TheFourClientTextsWithTheirValuesAnythingElseUnknown) {

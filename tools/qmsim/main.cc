@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
   app.add_option("--port", options.port, "Port to listen on (default 4011; 0: any free port)")
       ->type_name("N");
   app.add_option("--live-port", options.live_port,
-                 "Port of the live streams (default: --port + 1; any free port when --port is 0)")
+                 "Port of the live streams (default: any free port; announced as LivePort)")
       ->type_name("N")->check(qmtools::QuietRange(0, 65535));
   app.add_option("--port-file", options.port_file,
                  "Holds the bound port and the live port (two lines) while qmsim listens; "

@@ -118,9 +118,7 @@ bool WritePortFile(const std::string& path, std::uint16_t port, std::uint16_t li
 }
 
 std::uint16_t LivePortFor(const ServerOptions& options) {
-  if (options.live_port >= 0) return static_cast<std::uint16_t>(options.live_port);
-  if (options.port == 0 || options.port == 0xFFFF) return 0;
-  return static_cast<std::uint16_t>(options.port + 1);
+  return options.live_port >= 0 ? static_cast<std::uint16_t>(options.live_port) : 0;
 }
 
 int RunServer(const ServerOptions& options, const Scenario& scenario) {

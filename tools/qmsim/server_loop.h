@@ -26,8 +26,9 @@ int RunServer(const ServerOptions& options, const Scenario& scenario);
 bool WritePortFile(const std::string& path, std::uint16_t port, std::uint16_t live_port,
                    std::string* error);
 
-// The port the live listener binds: --live-port when given; else any free
-// port when the command port is 0 (or 65535), else the command port + 1.
+// The port the live listener binds: --live-port when given, else 0 (any
+// free port: the port is announced in the server description and the port
+// file, and a fixed default could take a port another service needs).
 std::uint16_t LivePortFor(const ServerOptions& options);
 
 }  // namespace qmsim

@@ -19,7 +19,7 @@ constexpr int kDefaultDeadlineMs = 10000;
 struct ServerOptions {
   std::string host = "127.0.0.1";
   std::uint16_t port = 4011;
-  int live_port = -1;              // -1: by the command port (LivePortFor)
+  int live_port = -1;              // -1: any free port (LivePortFor)
   std::string port_file;           // holds the bound port while listening
   unsigned long max_requests = 0;  // 0: serve until SIGTERM/SIGINT
   std::string record_dir;          // each raw request saved as request-<n>.bin
