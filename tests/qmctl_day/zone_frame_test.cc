@@ -112,20 +112,21 @@ struct FrameCase {
   int first_wall;
   int last_wall;
   const char* starts;
+  const char* hours;
 };
 
 TEST(QmctlDayFrame, EveryZoneDayHasItsRealMinutesInOrder) {
   const FrameCase kCases[] = {
-      {"AST4", "2013-05-07", 1440, 1, 0, 0, 0, 1439, "2013-05-07T00:00:00-04:00"},
-      {"Europe/Berlin", "2013-07-16", 1440, 1, 0, 0, 0, 1439, "2013-07-16T00:00:00+02:00"},
-      {"Europe/Berlin", "2013-03-31", 1380, 2, 60, 0, 0, 1439, "2013-03-31T00:00:00+01:00"},
-      {"Europe/Berlin", "2013-10-27", 1500, 2, 0, 60, 0, 1439, "2013-10-27T00:00:00+02:00"},
+      {"AST4", "2013-05-07", 1440, 1, 0, 0, 0, 1439, "2013-05-07T00:00:00-04:00", "24"},
+      {"Europe/Berlin", "2013-07-16", 1440, 1, 0, 0, 0, 1439, "2013-07-16T00:00:00+02:00", "24"},
+      {"Europe/Berlin", "2013-03-31", 1380, 2, 60, 0, 0, 1439, "2013-03-31T00:00:00+01:00", "23"},
+      {"Europe/Berlin", "2013-10-27", 1500, 2, 0, 60, 0, 1439, "2013-10-27T00:00:00+02:00", "25"},
       // Clocks forward at midnight: the day starts at 01:00, on one offset.
-      {"America/Sao_Paulo", "2013-10-20", 1380, 1, 60, 0, 60, 1439, "2013-10-20T01:00:00-02:00"},
+      {"America/Sao_Paulo", "2013-10-20", 1380, 1, 60, 0, 60, 1439, "2013-10-20T01:00:00-02:00", "23"},
       // Clocks back at 01:00 to 00:00: the first hour occurs twice.
-      {"America/Havana", "2013-11-03", 1500, 2, 0, 60, 0, 1439, "2013-11-03T00:00:00-04:00"},
+      {"America/Havana", "2013-11-03", 1500, 2, 0, 60, 0, 1439, "2013-11-03T00:00:00-04:00", "25"},
       // Half an hour forward.
-      {"Australia/Lord_Howe", "2013-10-06", 1410, 2, 30, 0, 0, 1439, "2013-10-06T00:00:00+10:30"},
+      {"Australia/Lord_Howe", "2013-10-06", 1410, 2, 30, 0, 0, 1439, "2013-10-06T00:00:00+10:30", "23.5"},
   };
   for (const FrameCase& c : kCases) {
     SCOPED_TRACE(std::string(c.zone) + " " + c.date);
@@ -148,6 +149,7 @@ TEST(QmctlDayFrame, EveryZoneDayHasItsRealMinutesInOrder) {
     EXPECT_EQ(frame.minutes.front().wall_minute, c.first_wall);
     EXPECT_EQ(frame.minutes.back().wall_minute, c.last_wall);
     EXPECT_EQ(LocalText(frame.start), c.starts);
+    EXPECT_EQ(HoursText(frame), c.hours);
   }
 }
 

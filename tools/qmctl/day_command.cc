@@ -36,7 +36,12 @@ Record Summary(const DayResult& result, const std::string& zone) {
   record["camera_id"] = result.camera;
   record["date"] = IsoText(frame.day);
   record["zone"] = zone;
-  record["hours"] = frame.Hours();
+  const double hours = frame.Hours();
+  if (hours == static_cast<int>(hours)) {
+    record["hours"] = static_cast<int>(hours);
+  } else {
+    record["hours"] = hours;
+  }
   record["offsets"] = OffsetList(frame);
   record["clock_change"] = frame.HasChange();
   record["day_start"] = LocalText(frame.start);

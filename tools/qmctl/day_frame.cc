@@ -107,6 +107,12 @@ CivilDay NextDay(const CivilDay& day) {
   return next;
 }
 
+std::string HoursText(const DayFrame& frame) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", frame.Hours());
+  return text;
+}
+
 bool MakeDayFrame(const CivilDay& day, DayFrame* out) {
   DayFrame frame;
   frame.day = day;

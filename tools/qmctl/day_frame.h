@@ -57,9 +57,13 @@ struct DayFrame {
   // or it is not 24 hours long (a change at midnight, as in zones that
   // start summer time at 00:00, leaves one offset but 23 hours).
   bool HasChange() const { return offsets.size() > 1 || minutes.size() != 1440; }
-  // Length in whole hours, rounded (23, 24 or 25 for the usual changes).
-  int Hours() const { return static_cast<int>((end - start + 1800) / 3600); }
+  // Length in hours (23, 24 or 25 for the usual changes; 23.5 where the
+  // clocks move by half an hour).
+  double Hours() const { return static_cast<double>(end - start) / 3600.0; }
 };
+
+// "24", "23", "23.5": the length in hours as text.
+std::string HoursText(const DayFrame& frame);
 
 // The frame of `day` in the zone in force. False when the day cannot be laid
 // out (the C library cannot convert it, or the zone's offset is not a whole

@@ -33,7 +33,7 @@ Timeline DayAxis(const DayFrame& frame, unsigned camera, const std::string& zone
   timeline.start = frame.start;
   timeline.end = frame.end;
   timeline.title = "Camera " + std::to_string(camera) + " | " + IsoText(frame.day) + " | " + zone;
-  timeline.subtitle = std::to_string(frame.Hours()) + "-hour day";
+  timeline.subtitle = HoursText(frame) + "-hour day";
   if (frame.offsets.size() == 1) timeline.subtitle += ", offset " + OffsetText(frame.offsets.front());
   for (const MinuteSlot& slot : frame.minutes) {
     if (slot.wall_minute % 60 != 0) continue;
