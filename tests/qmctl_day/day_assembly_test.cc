@@ -69,22 +69,11 @@ TEST(QmctlAssembleDay, TimesWithAnotherOffsetThanTheSitesAreWrittenOnTheSitesClo
             (std::vector<std::string>{"1,0,2013-05-07T12:00:12+00:00,2013-05-07T12:59:40+00:00"}));
 }
 
-TEST(QmctlAssembleDay, SpringForwardDayIsAssembledByInstants) {
-  const DayResult result =
-      Assemble("Europe/Berlin", "2013-03-31", Replies(qmday::kSpringFiles, qmday::kSpringMotions));
-  EXPECT_TRUE(result.by_instants);
-  EXPECT_EQ(result.frame.Hours(), 23);
-  EXPECT_EQ(result.tracker.skipped_flags, 60);
-  EXPECT_EQ(RowTexts(result),
-            (std::vector<std::string>{"1,1,2013-03-31T01:55:00+01:00,2013-03-31T03:05:00+02:00",
-                                      "2,1,2013-03-31T07:10:00+02:00,2013-03-31T07:15:30+02:00",
-                                      "3,0,2013-03-31T13:00:03+02:00,2013-03-31T23:59:59+02:00"}));
-  // The motion across the change lasts ten minutes.
-  EXPECT_EQ(result.rows[0].span.end - result.rows[0].span.start, 600);
-}
-
+// (The scenario days with their motions: day_run_test.cc.)
 TEST(QmctlAssembleDay, SpringForwardDayWithoutMotionSnapsEdgesAcrossTheChange) {
   const DayResult result = Assemble("Europe/Berlin", "2013-03-31", Replies(qmday::kSpringFiles, {}));
+  EXPECT_TRUE(result.by_instants);
+  EXPECT_EQ(result.tracker.skipped_flags, 60);
   EXPECT_EQ(RowTexts(result),
             (std::vector<std::string>{"1,0,2013-03-31T00:00:05+01:00,2013-03-31T03:44:58+02:00",
                                       "2,0,2013-03-31T06:00:00+02:00,2013-03-31T11:59:59+02:00",
@@ -98,12 +87,6 @@ TEST(QmctlAssembleDay, FallBackDayKeepsTheGapBetweenThePassesOfTheRepeatedHour) 
   EXPECT_EQ(RowTexts(result),
             (std::vector<std::string>{"1,0,2013-10-27T00:00:04+02:00,2013-10-27T02:40:00+02:00",
                                       "2,0,2013-10-27T02:20:00+01:00,2013-10-27T07:59:58+01:00",
-                                      "3,0,2013-10-27T09:00:02+01:00,2013-10-27T23:59:59+01:00"}));
-  const DayResult with_motion =
-      Assemble("Europe/Berlin", "2013-10-27", Replies(qmday::kFallFiles, qmday::kFallMotions));
-  EXPECT_EQ(RowTexts(with_motion),
-            (std::vector<std::string>{"1,1,2013-10-27T02:30:00+02:00,2013-10-27T02:35:00+02:00",
-                                      "2,1,2013-10-27T02:25:00+01:00,2013-10-27T02:28:00+01:00",
                                       "3,0,2013-10-27T09:00:02+01:00,2013-10-27T23:59:59+01:00"}));
 }
 

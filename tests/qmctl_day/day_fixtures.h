@@ -65,22 +65,17 @@ inline time_t Utc(const std::string& text) {
   return timegm(&t);
 }
 
-// The spring-forward and fall-back days of scenarios/ (Europe/Berlin).
+// The files of the spring-forward and fall-back days of scenarios/
+// (Europe/Berlin).
 inline const Periods kSpringFiles = {
     {"2013-03-31T00:00:05+01:00", "2013-03-31T01:29:50+01:00"},
     {"2013-03-31T01:30:02+01:00", "2013-03-31T03:44:58+02:00"},
     {"2013-03-31T06:00:00+02:00", "2013-03-31T11:59:59+02:00"},
     {"2013-03-31T13:00:03+02:00", "2013-03-31T23:59:59+02:00"}};
-inline const Periods kSpringMotions = {
-    {"2013-03-31T01:55:00+01:00", "2013-03-31T03:05:00+02:00"},
-    {"2013-03-31T07:10:00+02:00", "2013-03-31T07:15:30+02:00"}};
 inline const Periods kFallFiles = {
     {"2013-10-27T00:00:04+02:00", "2013-10-27T02:40:00+02:00"},
     {"2013-10-27T02:20:00+01:00", "2013-10-27T07:59:58+01:00"},
     {"2013-10-27T09:00:02+01:00", "2013-10-27T23:59:59+01:00"}};
-inline const Periods kFallMotions = {
-    {"2013-10-27T02:30:00+02:00", "2013-10-27T02:35:00+02:00"},
-    {"2013-10-27T02:25:00+01:00", "2013-10-27T02:28:00+01:00"}};
 
 }  // namespace qmday
 

@@ -1,6 +1,8 @@
 // qmctl day and timeline as processes against qmsim: the sample day and the
-// two change days of scenarios/ (rows, summary, SVG bars), and the exit
-// status of every way a day can fail.
+// two change days of scenarios/ (rows, summary, and the SVG read back as XML:
+// every interval at its place with its width on days of 24, 23 and 25
+// hours, hour ticks on the site's clock, tooltips with the exact times), and
+// the exit status of every way a day can fail.
 #include <gtest/gtest.h>
 
 #include "day_fixtures.h"
@@ -17,10 +19,23 @@ using qmday::Utc;
 // Start and end (UTC) of an interval bar.
 using Bars = std::vector<std::pair<std::string, std::string>>;
 
-void ExpectBars(const std::string& svg, const std::string& day_start, const Bars& expected) {
+// The interval bars of `svg` lie at the instants of `expected` (in the
+// second colour where `rows` has RECTYPE 1), their tooltips with the times
+// of `rows` ("IDX,CAMID,RECTYPE,START,END"), gaps marked between them.
+void ExpectBars(const std::string& svg, const std::string& day_start, const Bars& expected,
+                const std::vector<std::string>& rows) {
   const std::vector<qmday::SvgBar> bars = qmday::ReadBars(svg, "intervals");
   ASSERT_EQ(bars.size(), expected.size());
+  ASSERT_EQ(rows.size(), expected.size());
+  EXPECT_EQ(qmday::ReadBars(svg, "intervals", "gap").size(), bars.size() - 1);
   for (size_t i = 0; i < bars.size(); ++i) {
+    const bool motion = rows[i].find(",12,1,") != std::string::npos;
+    const size_t times = rows[i].find(",2013-");
+    std::string tooltip = rows[i].substr(times + 1);
+    tooltip.replace(tooltip.find(','), 1, " to ");
+    EXPECT_EQ(bars[i].css, motion ? "bar motion" : "bar") << i;
+    EXPECT_EQ(bars[i].tooltip, std::string(motion ? "motion interval " : "interval ") +
+                                   std::to_string(i + 1) + ": " + tooltip) << i;
     const double s = double(Utc(expected[i].first) - Utc(day_start));
     const double w = double(Utc(expected[i].second) + 1 - Utc(expected[i].first));
     EXPECT_NEAR(bars[i].x, qmctl::kTimelineLeft + s * qmctl::kTimelineHourWidth / 3600, 0.001) << i;
@@ -37,7 +52,19 @@ struct DayCase {
   std::vector<std::string> rows;
   const char* day_start;  // UTC
   Bars bars;
+  std::vector<std::string> ticks;
 };
+
+std::vector<std::string> Ticks(std::vector<int> hours) {
+  std::vector<std::string> labels;
+  for (int h : hours) labels.push_back((h < 10 ? "0" : "") + std::to_string(h));
+  return labels;
+}
+
+std::vector<int> Range(std::vector<int> first, int from, int to) {
+  for (int h = from; h <= to; ++h) first.push_back(h);
+  return first;
+}
 
 TEST(QmctlDay, ScenarioDaysGiveTheirRowsSummaryAndPicture) {
   const DayCase kCases[] = {
@@ -51,21 +78,24 @@ TEST(QmctlDay, ScenarioDaysGiveTheirRowsSummaryAndPicture) {
        "2013-05-07T04:00:00",
        {{"2013-05-07T06:15:30", "2013-05-07T06:16:10"}, {"2013-05-07T12:10:00", "2013-05-07T12:20:00"},
         {"2013-05-07T14:00:05", "2013-05-07T14:29:30"}, {"2013-05-07T18:02:10", "2013-05-07T18:05:45"},
-        {"2013-05-07T20:30:00", "2013-05-07T20:31:15"}, {"2013-05-08T00:00:00", "2013-05-08T00:12:30"}}},
+        {"2013-05-07T20:30:00", "2013-05-07T20:31:15"}, {"2013-05-08T00:00:00", "2013-05-08T00:12:30"}},
+       Ticks(Range({}, 0, 23))},
       {"spring_forward_day.xml", "Europe/Berlin", "2013-03-31", 23, "instants",
        {"1,12,1,2013-03-31T01:55:00+01:00,2013-03-31T03:05:00+02:00",
         "2,12,1,2013-03-31T07:10:00+02:00,2013-03-31T07:15:30+02:00",
         "3,12,0,2013-03-31T13:00:03+02:00,2013-03-31T23:59:59+02:00"},
        "2013-03-30T23:00:00",
        {{"2013-03-31T00:55:00", "2013-03-31T01:05:00"}, {"2013-03-31T05:10:00", "2013-03-31T05:15:30"},
-        {"2013-03-31T11:00:03", "2013-03-31T21:59:59"}}},
+        {"2013-03-31T11:00:03", "2013-03-31T21:59:59"}},
+       Ticks(Range({0, 1}, 3, 23))},
       {"fall_back_day.xml", "Europe/Berlin", "2013-10-27", 25, "instants",
        {"1,12,1,2013-10-27T02:30:00+02:00,2013-10-27T02:35:00+02:00",
         "2,12,1,2013-10-27T02:25:00+01:00,2013-10-27T02:28:00+01:00",
         "3,12,0,2013-10-27T09:00:02+01:00,2013-10-27T23:59:59+01:00"},
        "2013-10-26T22:00:00",
        {{"2013-10-27T00:30:00", "2013-10-27T00:35:00"}, {"2013-10-27T01:25:00", "2013-10-27T01:28:00"},
-        {"2013-10-27T08:00:02", "2013-10-27T22:59:59"}}},
+        {"2013-10-27T08:00:02", "2013-10-27T22:59:59"}},
+       Ticks(Range({0, 1, 2, 2}, 3, 23))},
   };
   for (const DayCase& c : kCases) {
     SCOPED_TRACE(c.scenario);
@@ -81,8 +111,13 @@ TEST(QmctlDay, ScenarioDaysGiveTheirRowsSummaryAndPicture) {
     EXPECT_EQ(lines[0]["zone"], c.zone);
     EXPECT_EQ(qmday::IntervalRows(lines), c.rows);
     const std::string svg = qmtest::ReadWholeFile(sim.dir().File("day.svg"));
-    EXPECT_EQ(qmday::ReadPicture(svg).width, qmctl::kTimelineLeft + c.hours * qmctl::kTimelineHourWidth + 20);
-    ExpectBars(svg, c.day_start, c.bars);
+    const qmday::SvgPicture picture = qmday::ReadPicture(svg);
+    ASSERT_TRUE(picture.parsed);
+    EXPECT_EQ(picture.width, qmctl::kTimelineLeft + c.hours * qmctl::kTimelineHourWidth + 20);
+    EXPECT_EQ(picture.title, std::string("Camera 12 | ") + c.date + " | " + c.zone);
+    EXPECT_EQ(picture.ticks, c.ticks);
+    EXPECT_EQ(picture.lanes, (std::vector<std::string>{"recorded", "files", "motions", "intervals"}));
+    ExpectBars(svg, c.day_start, c.bars, c.rows);
   }
 }
 
@@ -134,7 +169,9 @@ TEST(QmctlTimeline, DrawsAResultFileWithoutServerOrLogin) {
   EXPECT_EQ(qmday::ReadPicture(svg).title, "Camera 12 | 2013-10-27 | Europe/Berlin");
   EXPECT_EQ(qmday::ReadPicture(svg).lanes, std::vector<std::string>{"intervals"});
   ExpectBars(svg, "2013-10-26T22:00:00",
-             {{"2013-10-27T00:30:00", "2013-10-27T00:35:00"}, {"2013-10-27T01:25:00", "2013-10-27T06:59:58"}});
+             {{"2013-10-27T00:30:00", "2013-10-27T00:35:00"}, {"2013-10-27T01:25:00", "2013-10-27T06:59:58"}},
+             {"1,12,1,2013-10-27T02:30:00+02:00,2013-10-27T02:35:00+02:00",
+              "2,12,0,2013-10-27T02:25:00+01:00,2013-10-27T07:59:58+01:00"});
 
   for (const char* file : {"error.txt", "missing.txt"}) {
     run = qmtest::RunCaptured({bin, "timeline", file, "--svg", "x.svg", "--tz", "AST4"}, dir.path());
