@@ -73,12 +73,30 @@ TEST(QmctlFailures, RefusedLoginUnreachableAndUnreadableRepliesHaveTheirStatus) 
     ASSERT_GT(sim.port(), 0);
     ExpectOneLineFailure(sim.Ctl({"server"}), fault.second, "", "fault " + fault.first);
   }
-  // A fault on the directory alone: the description passed, the next reply
-  // decides.
-  QmsimServer sim({"--fault", "malformed", "--fault-command", "50003"});
-  ASSERT_GT(sim.port(), 0);
-  ExpectOneLineFailure(sim.Ctl({"cameras"}), 6, "camera directory is not a readable XML",
-                       "malformed directory");
+  // A fault on one command alone: the description passed, the reply of that
+  // command decides, also inside the file chain whose call answers alike.
+  const std::string file502 = "D:\\VideoStore\\192.0.2.15-5\\2013-05-07\\5_20130507_060000.vid";
+  const std::vector<std::string> day = {"--from", "2013-05-07T00:00:00", "--to",
+                                        "2013-05-07T23:59:59"};
+  struct Case {
+    std::string fault, code;
+    std::vector<std::string> args;
+    int status;
+    std::string fragment;
+  } cases[] = {
+      {"malformed", "50003", {"cameras"}, 6, "camera directory is not a readable XML"},
+      {"malformed", "50014", {"files", "5"}, 6, "file list of camera 5 from"},
+      {"close", "321", {"files", "5"}, 4, "to any file header request"},
+      {"truncated", "321", {"frames", "5", file502}, 6, "holds 1070 of its 2160 frames"},
+      {"login-refused", "321", {"frames", "5", file502}, 5, "refused the login"},
+  };
+  for (const Case& c : cases) {
+    QmsimServer sim({"--fault", c.fault, "--fault-command", c.code});
+    ASSERT_GT(sim.port(), 0);
+    std::vector<std::string> args = c.args;
+    if (args[0] == "files") args.insert(args.end(), day.begin(), day.end());
+    ExpectOneLineFailure(sim.Ctl(args), c.status, c.fragment, c.fault + " on " + c.code);
+  }
 }
 
 // Wrong command lines and password sources fail before any connection.

@@ -18,6 +18,8 @@ namespace {
 constexpr size_t kListingCountAt = 22;
 // A file-header reply of at most this many bytes holds no header.
 constexpr size_t kNoHeaderBytes = 3;
+// A frame table starts with the 64-bit time of the first frame.
+constexpr size_t kFrameTableBaseBytes = 8;
 
 struct FilesOptions {
   unsigned int camera = 0;
@@ -40,6 +42,13 @@ CLI::Validator WallClockText() {
                    : "\"" + text + "\" is not a date-time YYYY-MM-DDTHH:MM:SS";
       },
       "");
+}
+
+// Frames whose time a frame table holds: the base time (8 bytes) for the
+// first, then 4 bytes for each further one.
+unsigned long long FramesInTable(const QM::VideoFile& file) {
+  const size_t bytes = file.FrameTable.size();
+  return bytes < kFrameTableBaseBytes ? 0 : 1 + (bytes - kFrameTableBaseBytes) / 4;
 }
 
 // The first and last frame times of a file's frame table (null when the
@@ -148,6 +157,13 @@ int RunFiles(CommandContext& context, const FilesOptions& options) {
                                                period);
   }
   if (files->empty()) {
+    // An unreadable list and an empty one both come back empty: reading the
+    // list once more tells them apart.
+    QM::ByteVector reply;
+    const int status = session.ExchangeXml(
+        session.server().ReqPkt_GetVideoFiles(span->StartingFile, span->EndingFile),
+        "the file list of " + period, reply);
+    if (status != qmtools::kExitOk) return status;
     return Fail(qmtools::kExitNotFound, "the file list of " + period + " is empty");
   }
   if (!headers_read) {
@@ -186,7 +202,7 @@ int RunFrames(CommandContext& context, const FileOptions& options) {
   const std::string what = "the header of file " + options.file + " of camera " +
                            std::to_string(options.camera);
   QM::ByteVector reply;
-  const int status = session.Exchange(
+  const int status = session.ExchangeAnswered(
       session.server().ReqPkt_GetVideoFileMetadata(string_to_wstring(options.file),
                                                    options.camera),
       what, reply);
@@ -202,6 +218,12 @@ int RunFrames(CommandContext& context, const FileOptions& options) {
   if (file->HeaderTag == 0) {
     return Fail(qmtools::kExitBadReply, "the answer of " + session.where() + " with " +
                                             what + " is shorter than the header it announces");
+  }
+  const unsigned long long held = FramesInTable(*file);
+  if (held < file->TotalFrames) {
+    return Fail(qmtools::kExitBadReply, "the frame table of " + what + " holds " +
+                                            std::to_string(held) + " of its " +
+                                            std::to_string(file->TotalFrames) + " frames");
   }
   Record record;
   record["file_name"] = options.file;
@@ -230,7 +252,7 @@ int RunDirs(CommandContext& context, unsigned int camera_id) {
   if (status != qmtools::kExitOk) return status;
   const std::string what = "the recording folders of camera " + std::to_string(camera_id);
   QM::ByteVector reply;
-  status = session.Exchange(session.server().ReqPkt_GetCameraVideoFileDirectories(camera),
+  status = session.ExchangeAnswered(session.server().ReqPkt_GetCameraVideoFileDirectories(camera),
                             what, reply);
   if (status != qmtools::kExitOk) return status;
   const std::vector<std::wstring> names = QM::Server::RspPkt_ParseCameraVideoFileDirectories(
@@ -238,7 +260,12 @@ int RunDirs(CommandContext& context, unsigned int camera_id) {
   const unsigned long long announced = reply.size() >= kListingCountAt + 4
                                            ? QM::ReadLE32(reply.data() + kListingCountAt)
                                            : 0;
-  if (reply.size() < kListingCountAt + 4 || names.size() < announced) {
+  if (reply.size() < kListingCountAt + 4) {
+    return Fail(qmtools::kExitBadReply, "the listing of " + session.where() + " with " +
+                                            what + " is shorter than its header (" +
+                                            std::to_string(reply.size()) + " bytes)");
+  }
+  if (names.size() < announced) {
     return Fail(qmtools::kExitBadReply,
                 "the listing of " + session.where() + " with " + what + " is cut short (" +
                     std::to_string(names.size()) + " of " + std::to_string(announced) +
@@ -270,9 +297,9 @@ void AddFileCommands(CommandSet& commands) {
   sub->footer(
       "Times are the server's wall clock. Output: the span (first and last file,\n"
       "frame and time), then one record per file. No span (no starting or ending\n"
-      "file) or an empty file list exits with status 7; a file whose header did\n"
-      "not arrive keeps its list fields (header_tag 0), but no header at all\n"
-      "exits with status 4.");
+      "file) or an empty file list exits with status 7, an unreadable list with 6.\n"
+      "A file whose header did not arrive keeps its list fields (header_tag 0),\n"
+      "but no header at all exits with status 4.");
 
   auto frames = std::make_shared<FileOptions>();
   sub = commands.Add(
@@ -283,7 +310,8 @@ void AddFileCommands(CommandSet& commands) {
       ->required()->type_name("");
   sub->footer(
       "A header reply of 3 bytes or fewer, or with tag 0 or 65535, means the server\n"
-      "has no header for the file (exit status 7).");
+      "has no header for the file (exit status 7); a header or frame table\n"
+      "shorter than it announces exits with status 6.");
 
   auto dirs = std::make_shared<unsigned int>(0);
   sub = commands.Add("dirs", "the recording folders of a camera",

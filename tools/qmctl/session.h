@@ -49,8 +49,8 @@ class Session {
   // login failure reply.
   int ExchangeXml(const QM::ByteVector& request, const std::string& what,
                   QM::ByteVector& reply);
-  // Exchange, then refuses only the login failure reply: for commands whose
-  // answer carries nothing to read (PTZ actions, preset requests).
+  // Exchange, then refuses only the login failure reply: for binary replies
+  // (file headers, listings) and answers that carry nothing to read (PTZ).
   int ExchangeAnswered(const QM::ByteVector& request, const std::string& what,
                        QM::ByteVector& reply);
 
