@@ -49,5 +49,6 @@ void AddCameraCommands(CommandSet& commands);  // cameras, status, camera
 void AddFileCommands(CommandSet& commands);    // files, frames, dirs
 void AddPtzCommands(CommandSet& commands);     // ptz, presets, preset-set, preset-go
 void AddStreamCommands(CommandSet& commands);  // live, playback
+void AddDayCommands(CommandSet& commands);     // day
 
 }  // namespace qmctl

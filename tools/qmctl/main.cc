@@ -14,13 +14,14 @@
 #include "failure.h"
 #include "record_output.h"
 #include "session.h"
+#include "timeline_command.h"
 
 namespace {
 
 // The command groups; a new group adds its function here.
 void (*const kCommandGroups[])(qmctl::CommandSet&) = {
     qmctl::AddServerCommands, qmctl::AddCameraCommands, qmctl::AddFileCommands,
-    qmctl::AddPtzCommands, qmctl::AddStreamCommands,
+    qmctl::AddPtzCommands, qmctl::AddStreamCommands, qmctl::AddDayCommands,
 };
 
 constexpr const char kOutputHelp[] =
@@ -48,9 +49,11 @@ int main(int argc, char** argv) {
   qmctl::AddConnectionOptions(app, options);
   qmctl::CommandSet commands(app);
   for (auto add : kCommandGroups) add(commands);
+  qmctl::TimelineCommand timeline(app);  // needs no server: runs before the login
 
   const int parsed = qmtools::Parse(app, argc, argv);
   if (parsed >= 0) return parsed;
+  if (timeline.Chosen()) return timeline.Run();
   const qmctl::CommandRun* run = commands.Chosen();
   if (run == nullptr) return qmctl::Fail(qmtools::kExitUsage, "no command given");
 
