@@ -2,7 +2,7 @@
 
 #include "failure.h"
 #include "protocol/text_convert.h"
-#include "services/exchange.h"
+#include "client/exchange.h"
 
 namespace qmctl {
 
