@@ -56,7 +56,7 @@ class Recorder {
 
   // Exchanges `request` and writes the reply as <name>; returns the reply.
   QM::ByteVector Ask(const std::string& name, QM::ByteVector request) {
-    const QM::ByteVector reply = QM::ExchangeRequest(client_, std::move(request));
+    QM::ByteVector reply = QM::ExchangeRequest(client_, std::move(request));
     Write(name, reply);
     return reply;
   }
