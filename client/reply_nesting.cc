@@ -217,10 +217,11 @@ class NestingReader {
       if (semicolon == std::string_view::npos) return kStop;
       uint64_t code = 0;
       uint32_t scale = 1;
-      for (size_t q = semicolon - 1; At(q) != (hex ? 'x' : '#'); --q) {
+      for (size_t q = semicolon - 1; At(q) != static_cast<unsigned char>(hex ? 'x' : '#'); --q) {
         const int digit = DigitValue(At(q), hex);
         if (digit < 0) return kStop;
-        code += scale * static_cast<uint32_t>(digit);
+        // A 32-bit product, wrapping as TinyXML's own does.
+        code += static_cast<uint64_t>(scale * static_cast<uint32_t>(digit));
         scale *= hex ? 16 : 10;
       }
       Keep(decoded, static_cast<char>(code));

@@ -126,9 +126,11 @@ std::string IKorinDMIf::ReadText(const unsigned char* field) {
 }
 
 void IKorinDMIf::WriteText(unsigned char* field, const std::string& text) {
+  // The 20 characters are zero filled, then take at most 20 bytes of the
+  // text: a text of 20 has no terminator within them on purpose, and the
+  // 21st byte is not written (readers never trust it, see ReadText).
   std::memset(field, 0, kTextMaxLen);
-  size_t n = text.size() < kTextMaxLen ? text.size() : kTextMaxLen;
-  std::memcpy(field, text.data(), n);
+  text.copy(reinterpret_cast<char*>(field), kTextMaxLen);
 }
 
 unsigned IKorinDMIf::GetClientProcIdbyDvrId(unsigned dvrid) const {

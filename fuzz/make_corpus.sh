@@ -3,19 +3,26 @@
 # really produce: qmrecinfo asks qmsim (bundled sample day) for camera 12 on
 # two days and for an unknown camera, the request frames are replayed to
 # qmsim under each content fault, and the replies become the seeds of the
-# reply targets; qmdevmgr fills the device manager's segment, whose images
-# seed the segment target. Command lines and date texts are written here.
-# Inputs found by the fuzzers (regression-*) are kept.
+# reply targets; the service replies and streams come from corpus_client
+# (fuzz/corpus_client.cc, built in the fuzz build folder) asking qmsim
+# serving the sample server under each fault; qmdevmgr fills the device
+# manager's segment, whose images seed the segment target. Command lines,
+# version and date texts are written here. Inputs found by the fuzzers
+# (regression-*) are kept.
 #
 # Runs in a private IPC and network namespace, like scripts/demo.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bin=${QM_CORPUS_BUILD:-build/normal}
+fuzz_bin=${QM_FUZZ_BUILD:-build/fuzz}
 
 if [ "${1:-}" != "--inside" ]; then
   cmake -S . -B "$bin" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$bin" -j2 --target qmrecinfo qmsim qmdevmgr >/dev/null
+  CC=clang-14 CXX=clang++-14 cmake -S . -B "$fuzz_bin" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DQM_BUILD_FUZZ=ON -DQM_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$fuzz_bin" -j2 --target corpus_client >/dev/null
   if [ "$(id -u)" = 0 ]; then
     exec unshare -in bash "$0" --inside
   else
@@ -34,10 +41,11 @@ stop_sim() {
   if [ -n "$sim" ]; then kill "$sim" 2>/dev/null || true; wait "$sim" 2>/dev/null || true; fi
   sim=""
 }
+scenario=scenarios/sample_day.xml
 start_sim() {  # start_sim <extra qmsim options...>
   rm -f "$work/port"
   "$bin/tools/qmsim/qmsim" --address 127.0.0.1 --port 4011 --port-file "$work/port" \
-    --scenario scenarios/sample_day.xml --user operator --password demo-pass "$@" \
+    --scenario "$scenario" --user operator --password demo-pass "$@" \
     >/dev/null 2>&1 &
   sim=$!
   for _ in $(seq 1 200); do [ -s "$work/port" ] && return; sleep 0.05; done
@@ -208,4 +216,85 @@ printf '%s' "$(printf 'u%.0s' $(seq 1 21))$(printf 'p%.0s' $(seq 1 21))" |
   dd of="$work/image" bs=1 seek=36056 conv=notrunc status=none
 seed devmgr_fuzz unterminated-texts <"$work/image"
 head -c 36100 /dev/zero | tr '\0' '\377' | seed devmgr_fuzz all-ff
+# 8. Service replies and streams: corpus_client against the sample server,
+# under each fault that changes what is sent.
+scenario=scenarios/sample_server.xml
+faults="none malformed truncated login-refused nul trailing-nul pad cut-frame oversized"
+for fault in $faults; do
+  mkdir -p "$work/svc-$fault"
+  if [ "$fault" = none ]; then start_sim; else start_sim --fault "$fault"; fi
+  "$fuzz_bin/fuzz/corpus_client" 4011 "$work/svc-$fault" >/dev/null 2>&1 || true
+  stop_sim
+done
+# sel <selector hex> <file> <name>: an XML reply seed of service_replies_fuzz.
+# A reply the client never asked for (a fault spoilt what led to it) is
+# skipped, here and below.
+sel() { [ -f "$2" ] || return 0; { printf "\\x$1"; cat "$2"; } | seed service_replies_fuzz "$fault-$3"; }
+for fault in $faults; do
+  r=$work/svc-$fault
+  sel 00 "$r/server-metadata" server-metadata
+  sel 01 "$r/server-table" server-table
+  sel 02 "$r/status" status
+  sel 03 "$r/cameras-array" cameras-array
+  sel 03 "$r/cameras-table" cameras-table
+  # The other spelling of the camera table, as the newer table query has it.
+  rm -f "$work/upper"
+  [ -f "$r/cameras-table" ] && sed -e 's/cameraID>/CameraID>/g' -e 's/cameraName>/CameraName>/g' \
+    -e 's|</IPAddress>|</IPAddress><IPUserName>viewer</IPUserName>|' "$r/cameras-table" \
+    >"$work/upper"
+  sel 03 "$work/upper" cameras-table-upper
+  for c in 5 7 99; do
+    sel 04 "$r/camera-$c" "camera-$c"
+    sel 06 "$r/span-$c" "span-$c"
+    sel 07 "$r/presets-$c" "presets-$c"
+  done
+  for c in 5 7; do
+    sel 05 "$r/files-$c" "files-$c"
+    sel 05 "$r/file-range-$c" "file-range-$c"
+    [ -f "$r/media-$c" ] && { printf '\x01'; cat "$r/media-$c"; } | seed binary_replies_fuzz "$fault-media-$c"
+    [ -f "$r/directory-$c" ] && { printf '\x02'; cat "$r/directory-$c"; } |
+      seed binary_replies_fuzz "$fault-directory-$c"
+  done
+  # File headers read under the sample server's version (3) and under none
+  # (0), at frames 0, 1, the last and one past it.
+  for h in "$r"/header-*; do
+    [ -f "$h" ] || continue
+    frames=$({ od -An -tu4 -j12 -N4 "$h" 2>/dev/null || true; } | tr -d ' ')
+    frames=${frames:-0}
+    for v in 3 0; do
+      { printf "\\x00\\x0$v"; le32 "$frames"; printf '\x04'
+        le32 0; le32 1; le32 $((frames > 0 ? frames - 1 : 0)); le32 "$frames"; cat "$h"; } |
+        seed binary_replies_fuzz "$fault-$(basename "$h")-v$v"
+    done
+  done
+  # Live streams: the reassembler with its own buffer read whole, in pieces
+  # of 7 and 200 bytes, and with a 256-byte buffer (larger frames dropped);
+  # the live loop with a hook that goes on to the end.
+  for c in 5 7; do
+    s=$r/live-$c
+    [ -f "$s" ] || continue
+    { printf '\x00\x00\x01\x00'; cat "$s"; } | seed frame_stream_fuzz "$fault-live-$c"
+    { printf '\x00\x00\x03\x07\xc8\x00'; cat "$s"; } | seed frame_stream_fuzz "$fault-live-$c-pieces"
+    { printf '\x00\x01\x00\x01\x01\x00'; cat "$s"; } | seed frame_stream_fuzz "$fault-live-$c-small"
+    { printf '\x00'; le32 0; le32 0; le32 0; cat "$s"; } | seed stream_loops_fuzz "$fault-live-$c"
+  done
+  # Playback up to the stop at frame 5 of file 502.
+  [ -f "$r/playback-5" ] && { printf '\x01'; le32 0; le32 502; le32 5; cat "$r/playback-5"; } |
+    seed stream_loops_fuzz "$fault-playback-5"
+done
+
+# 9. Version texts, up to three per seed: the server's, the gates' and edge
+# forms (short, signed, blanks, out of the int range).
+i=0
+while IFS= read -r line; do
+  printf '%b' "$line" | seed version_fuzz "versions-$i"; i=$((i + 1))
+done <<'EOF'
+6.2.18.2\n6.2.18.2\n6.2.9.0
+6.2.18.10\n6.2.18.2\n7.0.0.0
+6.10.0.0\n6.9.99.99\n5.5.24.3
+5.5.24.2\n\n5
+1.2\n1.2.0.0\n-1.2.3.4
+ 6. 2.+18.2x\n2147483648.1\n99999999999.0.0.0
+EOF
+
 echo "seeds: $(find "$corpus" -type f | wc -l) files in $(ls "$corpus" | wc -l) folders"

@@ -17,7 +17,7 @@ class QMLinux : public QM::Server {
   // Largest reply an exchange accepts, in bytes (256 MiB).
   static constexpr size_t kMaxReplyBytes = size_t{256} * 1024 * 1024;
   // Most bytes one receive of a reply takes, in bytes.
-  static constexpr size_t kReceiveChunk = 16 * 1024;
+  static constexpr size_t kReceiveChunk = size_t{16} * 1024;
 
   // The QM::Server part gets user, password, clicks and cookie only (its own
   // address stays empty, its port 4011); this object keeps `address` (cut

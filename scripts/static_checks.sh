@@ -25,16 +25,7 @@ cppcheck_suppressions=(passedByValue missingIncludeSystem)
 # Findings in code that another change is rewriting, to be fixed there:
 # "<file>:<check>" (clang-tidy check or cppcheck id). Each is still printed
 # on every run, marked PENDING, but does not fail it.
-pending=(
-  devmgr/ikorindmif.cc:bugprone-not-null-terminated-result
-  tools/qmdevmgr/qmdevmgr.cc:bugprone-exception-escape
-  tools/qmsim/main.cc:bugprone-exception-escape
-  tools/qmsim/day_tracker.cc:bugprone-misplaced-widening-cast
-  tools/qmsim/scenario.cc:cert-dcl16-c
-  tools/qmsim/scenario.h:bugprone-implicit-widening-of-multiplication-result
-  tools/qmsim/socket_io.cc:bugprone-implicit-widening-of-multiplication-result
-  tools/qmsim/wall_clock.cc:bugprone-implicit-widening-of-multiplication-result
-)
+pending=()
 
 bash scripts/setup.sh
 build=build/static

@@ -1,6 +1,7 @@
 // Playback streams: the playback request, its control message, and the
 // record loop on the command channel.
 #include <algorithm>
+#include <cstddef>
 
 #include "client/server.h"
 #include "services/stream_format.h"
@@ -70,7 +71,7 @@ bool Server::GetPlaybackStream(unsigned int first, unsigned int second,
     }
     if (!ReadExactly(*this, buffer, kPlaybackHeaderBytes)) break;
     unsigned int h[6];
-    for (unsigned int i = 0; i < 6; ++i) h[i] = ReadLE32(buffer.data() + 4 * i);
+    for (size_t i = 0; i < 6; ++i) h[i] = ReadLE32(buffer.data() + 4 * i);
     // The payload is W - H0 bytes: a negative or oversized length is a
     // record that cannot be followed, and ends the stream.
     if (h[0] > word || word - h[0] > kMaxStreamPayloadBytes) break;

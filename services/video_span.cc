@@ -90,7 +90,7 @@ boost::shared_ptr<VideoSpan> Server::RspPkt_ParseGetVideoSpan(
     const void* reply, unsigned int length) {
   ReplyDocument document(reply, length);
   if (document.Error()) return VideoSpanPtr();
-  const VideoSpanPtr span = boost::make_shared<VideoSpan>();
+  VideoSpanPtr span = boost::make_shared<VideoSpan>();
   const TiXmlElement* element =
       document.Document().FirstChildElement("VideoSpan");
   if (element == nullptr) return span;

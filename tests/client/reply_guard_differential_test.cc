@@ -15,6 +15,7 @@
 
 #include "client/reply_document.h"
 #include "client/reply_nesting.h"
+#include "tests/support/tinyxml_depth.h"
 
 namespace {
 
@@ -32,22 +33,7 @@ size_t TinyXmlDepth(const std::string& text, bool* error) {
   TiXmlDocument document;
   document.Parse(buffer.data(), nullptr, TIXML_ENCODING_UNKNOWN);
   *error = document.Error();
-  size_t above = 0, deepest = 0;  // elements above `node`; the deepest seen
-  const TiXmlNode* node = document.FirstChild();
-  while (node != nullptr) {
-    if (node->ToElement() != nullptr) deepest = std::max(deepest, above + 1);
-    if (node->FirstChild() != nullptr) {
-      ++above;
-      node = node->FirstChild();
-      continue;
-    }
-    while (node != nullptr && node->NextSibling() == nullptr) {
-      node = node->Parent() == &document ? nullptr : node->Parent();
-      --above;
-    }
-    if (node != nullptr) node = node->NextSibling();
-  }
-  return deepest;
+  return qmtest::DeepestElement(document);
 }
 
 // The start of a reply, non-printing bytes escaped.

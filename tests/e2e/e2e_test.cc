@@ -7,7 +7,6 @@
 // failure allows) and the device manager's segment around a run.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <net/if.h>
 #include <netinet/in.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -18,6 +17,7 @@
 #include <thread>
 
 #include "devmgr/ikorindmif.h"
+#include "tests/e2e/private_namespace.h"
 #include "tests/support/run_capture.h"
 
 namespace e2e {
@@ -76,11 +76,7 @@ class E2eTest : public ::testing::Test {
   // Only loopback is visible in the private namespaces of tests/netns_run.sh;
   // only there are the fixed segment key and command port the test's own.
   void SetUp() override {
-    struct if_nameindex* names = if_nameindex();
-    bool only_lo = names != nullptr;
-    for (auto* n = names; only_lo && n->if_index != 0; ++n) only_lo = std::string(n->if_name) == "lo";
-    if (names != nullptr) if_freenameindex(names);
-    if (!only_lo) GTEST_SKIP() << "needs private IPC and network namespaces: run through tests/netns_run.sh";
+    QM_SKIP_OUTSIDE_PRIVATE_NAMESPACES();
   }
   // Through the device manager qmdevmgr, which creates the segment if needed.
   bool StoreCredentials(int dvrid, const std::string& user, const std::string& password) {

@@ -9,7 +9,6 @@
 #include <arpa/inet.h>
 #include <grp.h>
 #include <gtest/gtest.h>
-#include <net/if.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -27,6 +26,7 @@
 #include <thread>
 
 #include "devmgr/ikorindmif.h"
+#include "tests/e2e/private_namespace.h"
 #include "tests/support/run_capture.h"
 
 namespace {
@@ -222,11 +222,7 @@ class StagedFaults : public ::testing::Test {
   // and port 4011 the test's own. qmsim serves the sample day on an
   // ephemeral port; DVR 1 holds its credentials.
   void SetUp() override {
-    struct if_nameindex* names = if_nameindex();
-    bool only_lo = names != nullptr;
-    for (auto* n = names; only_lo && n->if_index != 0; ++n) only_lo = std::string(n->if_name) == "lo";
-    if (names != nullptr) if_freenameindex(names);
-    if (!only_lo) GTEST_SKIP() << "needs private IPC and network namespaces: run through tests/netns_run.sh";
+    QM_SKIP_OUTSIDE_PRIVATE_NAMESPACES();
     StartSim(kUser, kPass);
     bool failed = true;
     IKorinDMIf* dm = Singleton<IKorinDMIf>::Instance(failed);

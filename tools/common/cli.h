@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -54,6 +55,22 @@ inline int Parse(CLI::App& app, int argc, char** argv) {
     return kExitUsage;
   }
   return -1;
+}
+
+// Runs a tool's body and returns its exit status. An exception that escapes
+// the body (memory exhausted, a library failure) becomes a one-line message
+// "<name>: <what>" on stderr and kExitFailure, instead of ending the process
+// through std::terminate.
+template <typename Body>
+int RunGuarded(const char* name, Body body) noexcept {
+  try {
+    return body();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s: %s\n", name, e.what());
+  } catch (...) {
+    std::fprintf(stderr, "%s: unexpected failure\n", name);
+  }
+  return kExitFailure;
 }
 
 }  // namespace qmtools

@@ -88,7 +88,10 @@ constexpr const char kEnvironmentHelp[] =
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+// The tool itself; main only guards it.
+int Run(int argc, char** argv) {
   CLI::App app{"Stand-in device manager: sets, shows and lists the DVR records "
                "of the shared segment (key 4145).",
                "qmdevmgr"};
@@ -184,4 +187,10 @@ int main(int argc, char** argv) {
 
   if (!request.Any()) return qmdevmgr::ShowRecord(request.dvrid, show_password);
   return qmdevmgr::SetRecord(request, show || show_password, show_password);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return qmtools::RunGuarded("qmdevmgr", [&] { return Run(argc, argv); });
 }

@@ -128,7 +128,7 @@ void Connection::Finish() {
   ::shutdown(fd_.Get(), SHUT_WR);
   char sink[4096];
   std::size_t drained = 0;
-  while (drained < 64 * 1024) {
+  while (drained < std::size_t{64} * 1024) {
     if (Wait(POLLIN, 1000) != IoStatus::kOk) return;
     const ssize_t n = ::recv(fd_.Get(), sink, sizeof sink, MSG_DONTWAIT);
     if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;

@@ -24,7 +24,7 @@ MinuteFlags RecordedMinutes(const SimCamera& camera, const CivilDate& date) {
 void TrackerPosition(int minute, std::size_t* byte_index, int* bit) {
   const int hour = minute / 60;
   const int in_hour = minute % 60;
-  *byte_index = static_cast<std::size_t>(hour * 8 + in_hour / 8);
+  *byte_index = static_cast<std::size_t>(hour) * 8 + static_cast<std::size_t>(in_hour / 8);
   *bit = in_hour % 8;
 }
 

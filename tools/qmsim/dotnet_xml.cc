@@ -40,9 +40,11 @@ void AppendEntries(std::string* doc, int depth, const FieldList& list) {
 
 // The elements around the column list of a DataSet's inline schema,
 // outermost first (each is closed again in reverse order).
-const char* const kSchemaLevels[] = {
+const char kSchemaRoot[] =
     "<xs:schema id=\"NewDataSet\" xmlns=\"\" xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
-    "xmlns:msdata=\"urn:schemas-microsoft-com:xml-msdata\">",
+    "xmlns:msdata=\"urn:schemas-microsoft-com:xml-msdata\">";
+const char* const kSchemaLevels[] = {
+    kSchemaRoot,
     "<xs:element name=\"NewDataSet\" msdata:IsDataSet=\"true\" msdata:UseCurrentLocale=\"true\">",
     "<xs:complexType>",
     "<xs:choice minOccurs=\"0\" maxOccurs=\"unbounded\">",

@@ -47,7 +47,7 @@ int CheckFaultOptions(const CLI::App& app, const std::string& fault_name,
   const bool faulty = plan->mode != qmsim::FaultMode::kNone;
   if (app.count("--fault-command") > 0) {
     if (!faulty) return UsageError("--fault-command needs --fault");
-    if (fault_command < 0 || fault_command > 0xFFFFFFFFll ||
+    if (fault_command < 0 || fault_command > 0xFFFFFFFFLL ||
         !qmsim::IsServedCommand(static_cast<std::uint32_t>(fault_command))) {
       return UsageError("--fault-command " + std::to_string(fault_command) +
                         ": qmsim serves only " + qmsim::ServedCommandList());
@@ -94,7 +94,10 @@ int SettlePassword(const CLI::App& app, const std::string& password_file,
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+// The tool itself; main only guards it.
+int Run(int argc, char** argv) {
   qmsim::ServerOptions options;
   options.credentials.user = "admin";
   options.credentials.password = "admin";
@@ -170,4 +173,10 @@ int main(int argc, char** argv) {
     return qmtools::kExitFailure;
   }
   return qmsim::RunServer(options, scenario);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return qmtools::RunGuarded("qmsim", [&] { return Run(argc, argv); });
 }

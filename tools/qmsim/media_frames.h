@@ -11,7 +11,7 @@ namespace qmsim {
 // Most records in one reply (the count is a 16-bit field) and most payload
 // bytes in all.
 constexpr std::uint32_t kMaxMediaRecords = 0xFFFF;
-constexpr std::size_t kMaxMediaBytes = 64u * 1024u * 1024u;
+constexpr std::size_t kMaxMediaBytes = std::size_t{64} * 1024 * 1024;
 
 // Answers a media-streaming request: the file named in StrParameter1 of the
 // camera in StrParameter3 (decimal), IntParameter1 frames from frame

@@ -31,7 +31,7 @@ struct FileCloser {
 }  // namespace
 
 const SimCamera* Scenario::FindCamera(std::int64_t id) const {
-  if (id < 0 || id > 0xFFFFFFFFll) return nullptr;
+  if (id < 0 || id > 0xFFFFFFFFLL) return nullptr;
   const auto it = cameras.find(static_cast<std::uint32_t>(id));
   return it == cameras.end() ? nullptr : &it->second;
 }

@@ -152,7 +152,7 @@ struct Scenario {
 };
 
 // Largest scenario file read, in bytes.
-constexpr std::size_t kMaxScenarioBytes = 16 * 1024 * 1024;
+constexpr std::size_t kMaxScenarioBytes = std::size_t{16} * 1024 * 1024;
 
 // Parses scenario XML text. Returns true and replaces *out on success; on
 // failure returns false, leaves *out unchanged and puts a one-line message

@@ -172,7 +172,7 @@ std::string ServeLiveStream(Connection& connection, const SimRequest& request,
 
 std::string ServePlaybackStream(Connection& connection, const SimRequest& request,
                                 const ServerState& state, const ServerOptions& options) {
-  const std::string control = ReadControl(connection);
+  std::string control = ReadControl(connection);
   if (!control.empty()) return control;
   const FaultMode fault = FaultFor(options.fault, kCmdPlaybackStream);
   StreamSender sender(connection, fault, options.fault);

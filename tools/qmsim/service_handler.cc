@@ -78,7 +78,7 @@ const char* ServiceCommandName(std::uint32_t code) {
 }
 
 std::string DescribeServiceParameters(const SimRequest& r) {
-  const std::string camera = "camera=" + Int(r.camera_valid, r.camera);
+  std::string camera = "camera=" + Int(r.camera_valid, r.camera);
   switch (r.command) {
     case kCmdPtz:
       if (r.str1 == "PTZAction") {

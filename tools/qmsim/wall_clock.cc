@@ -75,7 +75,7 @@ bool ParseWallClock(const std::string& text, WallSeconds* out) {
     return false;
   }
   if (!IsValidDate(d) || hh > 23 || mm > 59 || ss > 59) return false;
-  *out = DayNumber(d) * 86400 + hh * 3600 + mm * 60 + ss;
+  *out = DayNumber(d) * 86400 + std::int64_t{hh} * 3600 + std::int64_t{mm} * 60 + ss;
   return true;
 }
 
