@@ -12,15 +12,12 @@ namespace {
 using namespace qmctl;
 using qmday::Utc;
 
+// Flags are wall-clock minute runs; files and runs are UTC, runs inclusive.
 struct MapCase {
-  const char* name;
-  const char* date;
-  std::vector<std::pair<int, int>> flags;  // wall-clock minute runs
-  std::vector<std::pair<const char*, const char*>> files;  // UTC
-  std::vector<std::pair<const char*, const char*>> runs;   // UTC, inclusive
-  int recorded;
-  int skipped;
-  int cleared;
+  const char *name, *date;
+  std::vector<std::pair<int, int>> flags;
+  std::vector<std::pair<const char*, const char*>> files, runs;
+  int recorded, skipped, cleared;
 };
 
 std::vector<bool> Flags(const std::vector<std::pair<int, int>>& runs) {

@@ -35,10 +35,7 @@ TEST(QmctlResultFile, ListAndErrorFormsAreRead) {
 
 TEST(QmctlResultFile, MalformedFilesAreRefusedWithTheirLine) {
   const std::string long_time(129, '1');
-  const struct {
-    std::string text;
-    const char* error;
-  } kCases[] = {
+  const struct { std::string text; const char* error; } kCases[] = {
       {"", "line 1: expected DVRID=<number>"},
       {"DVRID=x\n", "line 1: expected DVRID=<number>"},
       {"DVRID=4294967296\n", "line 1: expected DVRID=<number>"},

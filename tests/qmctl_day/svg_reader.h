@@ -12,8 +12,7 @@ namespace qmday {
 
 struct SvgBar {
   std::string css;
-  double x = 0;
-  double width = 0;
+  double x = 0, width = 0;
   std::string tooltip;
 };
 

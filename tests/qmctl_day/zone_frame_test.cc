@@ -19,10 +19,7 @@ std::string Tz() {
 }
 
 TEST(QmctlZone, OnlyZonesTheCLibraryReadsAsMeantAreKnown) {
-  const struct {
-    const char* zone;
-    bool known;
-  } kCases[] = {
+  const struct { const char* zone; bool known; } kCases[] = {
       {"Europe/Berlin", true}, {":Europe/Berlin", true}, {"AST4", true}, {"<+02>-2", true},
       {"CET-1CEST,M3.5.0,M10.5.0/3", true}, {"UTC", true},
       // glibc would read these as UTC without a word:
@@ -56,10 +53,7 @@ TEST(QmctlZone, ScopeRestoresTheZoneAndReappliesItAfterATickConversionRemovedIt)
 }
 
 TEST(QmctlZone, FixedOffsetZonesCarryTheOffsetWithPosixSignsFlipped) {
-  const struct {
-    long offset;
-    const char* zone;
-  } kCases[] = {{-14400, "<-0400>4"}, {7200, "<+0200>-2"}, {19800, "<+0530>-5:30"},
+  const struct { long offset; const char* zone; } kCases[] = {{-14400, "<-0400>4"}, {7200, "<+0200>-2"}, {19800, "<+0530>-5:30"},
                 {-12600, "<-0330>3:30"}, {0, "<+0000>0"}};
   for (const auto& c : kCases) {
     EXPECT_EQ(FixedOffsetZone(c.offset), c.zone);
@@ -79,10 +73,7 @@ TEST(QmctlZone, LocalTextCarriesTheOffsetInForceAtThatInstant) {
 }
 
 TEST(QmctlCivilDay, OnlyRealDatesWithinTheRangeParse) {
-  const struct {
-    const char* text;
-    bool ok;
-  } kCases[] = {{"2013-05-07", true}, {"2012-02-29", true}, {"2013-02-29", false},
+  const struct { const char* text; bool ok; } kCases[] = {{"2013-05-07", true}, {"2012-02-29", true}, {"2013-02-29", false},
                 {"2000-02-29", true}, {"2100-02-29", false}, {"1970-12-31", false},
                 {"1971-01-01", true}, {"2037-12-31", true}, {"2038-01-01", false},
                 {"2013-5-07", false}, {"2013-05-07 ", false}, {"2013/05/07", false},
@@ -103,16 +94,10 @@ TEST(QmctlCivilDay, OnlyRealDatesWithinTheRangeParse) {
 // One zone's day: its length, offsets, skipped and repeated wall-clock
 // minutes, and the wall-clock minute of its first and last minute.
 struct FrameCase {
-  const char* zone;
-  const char* date;
-  size_t minutes;
-  size_t offsets;
-  size_t skipped;
-  size_t repeated;
-  int first_wall;
-  int last_wall;
-  const char* starts;
-  const char* hours;
+  const char *zone, *date;
+  size_t minutes, offsets, skipped, repeated;
+  int first_wall, last_wall;
+  const char *starts, *hours;
 };
 
 TEST(QmctlDayFrame, EveryZoneDayHasItsRealMinutesInOrder) {

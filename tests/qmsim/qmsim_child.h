@@ -52,31 +52,33 @@ class QmsimChild {
   std::string Log() const { return ReadWholeFile(dir_.File("qmsim.log")); }
   // Waits until the log holds `fragment` (false after the safety time).
   bool AwaitLog(const std::string& fragment) const {
-    for (int ms = 0; ms < kSafetyMs; ms += 10, usleep(10000))
-      if (Log().find(fragment) != std::string::npos) return true;
-    return false;
+    return Poll([&] { return Log().find(fragment) != std::string::npos; });
   }
   // The port from the file "port" of the directory, once qmsim wrote it; 0
   // when it did not within the safety time.
   int Port() const {
-    for (int ms = 0; ms < kSafetyMs; ms += 10, usleep(10000)) {
-      const int port = std::atoi(ReadWholeFile(dir_.File("port")).c_str());
-      if (port > 0) return port;
-    }
-    return 0;
+    int port = 0;
+    Poll([&] { return (port = std::atoi(ReadWholeFile(dir_.File("port")).c_str())) > 0; });
+    return port > 0 ? port : 0;
   }
   // The exit status; -1 when killed after the safety time or not exited normally.
   int Wait() {
     int status = 0;
     pid_t reaped = 0;
-    for (int ms = 0; ms < kSafetyMs && reaped == 0; ms += 5, usleep(5000))
-      reaped = waitpid(pid_, &status, WNOHANG);
-    if (reaped == 0) kill(pid_, SIGKILL), waitpid(pid_, &status, 0);
+    if (!Poll([&] { return (reaped = waitpid(pid_, &status, WNOHANG)) != 0; }))
+      kill(pid_, SIGKILL), waitpid(pid_, &status, 0);
     pid_ = -1;
     return reaped > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
  private:
+  // Calls `done` every 10 ms until it holds; false after the safety time.
+  template <class Done>
+  static bool Poll(Done done) {
+    for (int ms = 0; ms < kSafetyMs; ms += 10, usleep(10000))
+      if (done()) return true;
+    return false;
+  }
   const TempDir& dir_;
   pid_t pid_ = -1;
 };

@@ -1,11 +1,10 @@
 // Live and playback streams against a fake server that serves canned bytes
 // and records every channel call and its largest read, with the test's own
-// hooks and with QMLinux's; and the media-streaming reply walker.
+// hooks; and the media-streaming reply walker.
 #include <algorithm>
 
 #include <gtest/gtest.h>
 
-#include "protocol/qmlinux.h"
 #include "services/stream_format.h"
 #include "tests/services/ptz_stream_test_util.h"
 
@@ -28,11 +27,11 @@ std::string Text(const ByteVector& payload, V... values) {
 
 // Serves `data` to reads and records every channel call and its largest
 // read; its hooks record each frame and end the stream once `take` frames
-// arrived, or answer as its base (Server or QMLinux) does when `take` is 0.
-template <class Base>
-struct Fake : Base {
-  Fake(std::string bytes, size_t take_frames)
-      : Base(L"h", 1, L"u", L"p", 0, 7), data(bytes), take(take_frames) { this->live_port_ = 5050; }
+// arrived, or answer as the base does when `take` is 0.
+struct FakeStream : QM::Server {
+  using Base = QM::Server;
+  FakeStream(std::string bytes, size_t take_frames)
+      : Base(L"h", 1, L"u", L"p", 0, 7), data(bytes), take(take_frames) { live_port_ = 5050; }
   bool OpenCommandChannel() override { return opened.push_back(0), open_ok; }
   bool OpenDataChannel(unsigned short port) override { return opened.push_back(port), open_ok; }
   void CloseConnection() override { ++closed; }
@@ -62,7 +61,6 @@ struct Fake : Base {
   int closed = 0;
   std::vector<std::string> writes;
 };
-typedef Fake<QM::Server> FakeStream;
 
 TEST(LiveStream, FramesFromTheHeaderUntilHookShortReadOrUnfollowableLength) {
   const std::string two = Live("ab", 1, 2, 1, 5) + Live("c", 6), want2 = "1,1,2,3,4,5:ab;6,1,0,3,4,0:c;";
@@ -135,16 +133,6 @@ TEST(PlaybackStream, FramesUntilEndWordStopFrameHookOrUnfollowableRecord) {
   refused.open_ok = false;
   EXPECT_FALSE(refused.GetPlaybackStream(11, 12, 7, 3));
   EXPECT_TRUE(refused.writes.empty() && refused.frames.empty() && refused.closed == 0);
-}
-
-TEST(Streams, QMLinuxHooksTakeOneLiveFrameAndTheWholePlayback) {
-  Fake<QMLinux> live(Live("a", 1) + Live("bb", 2), 0);
-  EXPECT_TRUE(live.GetLiveStream(4));
-  EXPECT_EQ(live.frames + std::to_string(live.closed), "1,1,0,3,4,0:a;1");
-  Fake<QMLinux> playback(Frame("p1", 5, 1) + Frame("p2", 5, 2) + LE(0) + Frame("p3", 5, 3), 0);
-  EXPECT_FALSE(playback.GetPlaybackStream(1, 2, 9, 9));
-  EXPECT_EQ(playback.frames + std::to_string(playback.closed),
-            "0," + kTicks + ",1,5,77:p1;0," + kTicks + ",2,5,77:p2;1");
 }
 
 TEST(MediaStreamingReply, LastWholeRecordsFrameNumberNeverReadingPastTheReply) {
