@@ -49,19 +49,19 @@ std::string FileName(size_t index, const Span& span) {
 
 }  // namespace
 
-DaySpec ScaledDay(unsigned int scale) {
-  DaySpec spec;
-  spec.files *= scale;
-  spec.motions *= scale;
-  return spec;
+DaySize ScaledDay(unsigned int scale) {
+  DaySize size;
+  size.files *= scale;
+  size.motions *= scale;
+  return size;
 }
 
-Day MakeDay(const DaySpec& spec) {
+Day MakeDay(const DaySize& size) {
   Day day;
-  const int intervals = spec.intervals == 0 ? 1 : static_cast<int>(spec.intervals);
+  const int intervals = size.intervals == 0 ? 1 : static_cast<int>(size.intervals);
   const int period = kSecondsPerDay / intervals;
   const int span = period - kIntervalGap;
-  const int files = static_cast<int>(spec.files);
+  const int files = static_cast<int>(size.files);
   for (int k = 0; k < intervals; ++k) {
     const int count = files / intervals + (k < files % intervals ? 1 : 0);
     if (count == 0) continue;
@@ -71,7 +71,7 @@ Day MakeDay(const DaySpec& spec) {
       day.files.push_back({start, start + length - 1 - kFileSpacing});
     }
   }
-  const int motions = static_cast<int>(spec.motions);
+  const int motions = static_cast<int>(size.motions);
   for (int m = 0; m < motions; ++m) {
     // Starts from 00:00:07 on, so that the last motion (at most 11 seconds)
     // still ends within the day.

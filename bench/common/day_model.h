@@ -20,7 +20,7 @@ extern const char kSuffix[];        // "-04:00"
 // Size of a day. Intervals are the tracker's runs of recorded minutes; the
 // files are shared out over them in order, the motions spread evenly over
 // the whole day (some fall into the gaps between intervals).
-struct DaySpec {
+struct DaySize {
   unsigned int intervals = 31;
   unsigned int files = 93;
   unsigned int motions = 200;
@@ -39,13 +39,13 @@ struct Day {
 
 // The realistic day (31 intervals, 93 files, 200 motions) times `scale` in
 // files and motions; the intervals stay (the tracker caps them).
-DaySpec ScaledDay(unsigned int scale);
+DaySize ScaledDay(unsigned int scale);
 
 // Lays out the files and motions of a day. Every gap between two intervals
 // holds at least one whole unrecorded minute; files inside an interval are
 // separated by two unrecorded seconds, so that no minute between them goes
 // unflagged.
-Day MakeDay(const DaySpec& spec);
+Day MakeDay(const DaySize& size);
 
 // "2013-05-07THH:MM:SS" followed by `suffix`.
 std::string WallText(int second_of_day, const char* suffix);

@@ -10,12 +10,12 @@ namespace {
 
 typedef std::tuple<unsigned, unsigned, unsigned> Key;
 
-DayData& Slot(const DaySpec& spec) {
+DayData& Slot(const DaySize& size) {
   static std::map<Key, std::unique_ptr<DayData> > cache;
-  const Key key(spec.intervals, spec.files, spec.motions);
+  const Key key(size.intervals, size.files, size.motions);
   std::unique_ptr<DayData>& slot = cache[key];
   if (!slot) {
-    const Day day = MakeDay(spec);
+    const Day day = MakeDay(size);
     slot.reset(new DayData);
     DayData& d = *slot;
     d.tracker_reply = TrackerReply(day);
@@ -32,10 +32,10 @@ DayData& Slot(const DaySpec& spec) {
 
 }  // namespace
 
-const DayData& GetDay(const DaySpec& spec) { return Slot(spec); }
+const DayData& GetDay(const DaySize& size) { return Slot(size); }
 
-const DayData& GetParsedDay(const DaySpec& spec) {
-  DayData& d = Slot(spec);
+const DayData& GetParsedDay(const DaySize& size) {
+  DayData& d = Slot(size);
   if (!d.files) {
     d.files = QM::Server::RspPkt_ParseGetRecordingInfo(
         d.files_reply.data(), static_cast<unsigned>(d.files_reply.size()));

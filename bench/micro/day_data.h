@@ -26,11 +26,11 @@ struct DayData {
   QM::RecMotionList motions;  // null until GetParsedDay
 };
 
-// The day of `spec`, built on first use; the reference stays valid for the
+// The day of `size`, built on first use; the reference stays valid for the
 // whole process.
-const DayData& GetDay(const DaySpec& spec);
+const DayData& GetDay(const DaySize& size);
 // GetDay with the file and motion lists parsed from the replies.
-const DayData& GetParsedDay(const DaySpec& spec);
+const DayData& GetParsedDay(const DaySize& size);
 
 }  // namespace qmbench
 

@@ -11,11 +11,11 @@
 namespace {
 
 // A day whose files or motions number `rows`.
-qmbench::DaySpec RowsDay(unsigned rows) {
-  qmbench::DaySpec spec;
-  spec.files = rows;
-  spec.motions = rows;
-  return spec;
+qmbench::DaySize RowsDay(unsigned rows) {
+  qmbench::DaySize size;
+  size.files = rows;
+  size.motions = rows;
+  return size;
 }
 
 // Rows of input per call: the size the scaling table relates cost to.
@@ -86,9 +86,9 @@ BENCHMARK(BM_MakeRecTimes)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosec
 
 // A day of 1,440 one-minute files and the realistic 200 motions.
 void BM_MakeRecTimesMinuteFiles(benchmark::State& state) {
-  qmbench::DaySpec spec;
-  spec.files = 1440;
-  const qmbench::DayData& day = qmbench::GetParsedDay(spec);
+  qmbench::DaySize size;
+  size.files = 1440;
+  const qmbench::DayData& day = qmbench::GetParsedDay(size);
   std::vector<std::wstring> rows = day.rows;
   for (auto _ : state) {
     QM::RecTimeList list =

@@ -11,10 +11,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: qm_bench_day FILES MOTIONS\n");
     return 2;
   }
-  qmbench::DaySpec spec;
-  spec.files = static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10));
-  spec.motions = static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10));
-  const std::string scenario = qmbench::Scenario(qmbench::MakeDay(spec));
+  qmbench::DaySize size;
+  size.files = static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10));
+  size.motions = static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10));
+  const std::string scenario = qmbench::Scenario(qmbench::MakeDay(size));
   std::fwrite(scenario.data(), 1, scenario.size(), stdout);
   return 0;
 }
